@@ -1,0 +1,78 @@
+// portalmend-cli: reads SQL Server data files from the command line.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.h"
+#include "storage/product.h"
+
+namespace portalmend::cli {
+
+int run_version(const Args& args);
+
+namespace {
+
+const Command kCommands[] = {
+    {"version", "version", "print the program's name and version", run_version},
+};
+
+void print_overview(std::FILE* out) {
+  std::fprintf(out, "usage: portalmend-cli COMMAND [ARGS...]\n\ncommands:\n");
+  for (const Command& command : kCommands) {
+    std::fprintf(out, "  %-40s %s\n", command.usage, command.summary);
+  }
+  std::fprintf(out, "\nEvery command takes --help.\n");
+}
+
+}  // namespace
+
+int usage_error(const Command& command, const std::string& why) {
+  if (!why.empty()) std::fprintf(stderr, "portalmend-cli %s: %s\n", command.name, why.c_str());
+  std::fprintf(stderr, "usage: portalmend-cli %s\n", command.usage);
+  return 2;
+}
+
+bool wants_help(const Args& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") return true;
+  }
+  return false;
+}
+
+int run_version(const Args& args) {
+  if (wants_help(args)) {
+    std::printf("usage: portalmend-cli version\n");
+    return 0;
+  }
+  std::printf("%s\n", portalmend::kProductName);
+  return 0;
+}
+
+}  // namespace portalmend::cli
+
+int main(int argc, char** argv) {
+  using namespace portalmend::cli;
+  if (argc < 2) {
+    print_overview(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    print_overview(stdout);
+    return 0;
+  }
+  Args args(argv + 2, argv + argc);
+  for (const Command& command : kCommands) {
+    if (name == command.name) {
+      if (wants_help(args)) {
+        std::printf("usage: portalmend-cli %s\n%s\n", command.usage, command.summary);
+        return 0;
+      }
+      return command.run(args);
+    }
+  }
+  std::fprintf(stderr, "portalmend-cli: unknown command '%s'\n", name.c_str());
+  print_overview(stderr);
+  return 2;
+}
