@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian 12 machine (run as root, or with sudo).
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev libbenchmark-dev)
+packages=(g++ cmake make libgtest-dev libbenchmark-dev icu-devtools)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
