@@ -1,0 +1,139 @@
+#pragma once
+// Builds the rows of the system base tables, and whole small databases from them, for the
+// catalog tests: either catalog layout, and the damage no real file shows on demand
+// (missing pages of a table, missing rows, a page stored twice).
+//
+// The row builders write every field at its on-disk offset (the numbers are written out
+// here, not taken from the decoders, so that a wrong offset on either side shows).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalog/row_pieces.h"
+
+namespace portalmend::testing {
+
+// One system-table row before it becomes a record: the fixed-length part, the variable
+// columns (nothing = a column without value) and the record's column count.
+struct SystemRow {
+  std::vector<std::uint8_t> fixed;
+  std::vector<std::optional<std::vector<std::uint8_t>>> variable;
+  int column_count = 0;
+
+  // A view of the row as the decoders receive it (valid while the row lives).
+  RowPieces pieces() const;
+};
+
+// Little-endian field writers on a byte vector that grows as needed.
+void put_u8(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint8_t value);
+void put_u16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
+void put_u32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
+void put_u64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value);
+
+// UTF-16LE bytes of an ASCII/UTF-8 text (code points below U+10000).
+std::vector<std::uint8_t> utf16(const std::string& text);
+
+// --- sysfiles1 (8) ---
+SystemRow file_row(std::int32_t file_id, const std::string& logical_name, const std::string& physical_name,
+                   std::int32_t status = 2);
+
+// --- sysschobjs (34) / sysobjects (1) ---
+struct ObjectRowSpec {
+  std::int32_t id = 0;
+  std::optional<std::string> name;  // nothing: the row has no name column
+  std::string type = "U ";
+  std::int32_t parent_id = 0;
+  std::int32_t namespace_id = 1;
+  std::int32_t status = 0;
+};
+SystemRow object_row(const ObjectRowSpec& spec);         // modern layout, fixed part 24+ bytes
+SystemRow legacy_object_row(const ObjectRowSpec& spec);  // SQL Server 2000 sysobjects, 28+ bytes
+
+// --- syscolpars (41) ---
+struct ColumnRowSpec {
+  std::int32_t object_id = 0;
+  std::int32_t column_id = 0;
+  std::optional<std::string> name;
+  std::uint8_t system_type_id = 56;
+  std::int32_t user_type_id = 56;
+  std::int16_t max_length = 4;
+  std::uint8_t precision = 0;
+  std::uint8_t scale = 0;
+  std::int32_t collation_id = 0;
+  std::int32_t status = 0;  // bit 0 set: NOT NULL; 5: identity
+  std::int16_t number = 0;
+  std::optional<std::vector<std::uint8_t>> identity_value;  // second variable column
+};
+SystemRow column_row(const ColumnRowSpec& spec);
+
+// --- syscolumns (3, SQL Server 2000) ---
+struct LegacyColumnRowSpec {
+  std::int32_t object_id = 0;
+  std::int16_t column_id = 0;
+  std::optional<std::string> name;
+  std::uint8_t system_type_id = 56;
+  std::int16_t user_type_id = 7;
+  std::int16_t length = 4;
+  std::int16_t fixed_offset = 0;
+  std::int16_t offset = 0;
+  std::int16_t column_order = 0;
+  std::uint8_t type_status = 0;
+  std::int32_t collation_id = 0;
+  std::uint8_t status = 0;  // bit 0 set: NOT NULL
+};
+SystemRow legacy_column_row(const LegacyColumnRowSpec& spec);
+
+// --- sysallocunits (7) ---
+struct AllocUnitRowSpec {
+  std::int64_t id = 0;
+  std::uint8_t type = 1;
+  std::int64_t owner_id = 0;
+  std::uint32_t first_page = 0;
+  std::uint16_t first_file = 0;
+  std::uint32_t root_page = 0;
+  std::uint16_t root_file = 0;
+  std::uint32_t first_iam_page = 0;
+  std::uint16_t first_iam_file = 0;
+};
+SystemRow alloc_unit_row(const AllocUnitRowSpec& spec);
+
+// --- sysrowsets (5) ---
+SystemRow rowset_row(std::int64_t rowset_id, std::int32_t object_id, std::int32_t index_id,
+                     std::int64_t row_count = 0);
+
+// --- sysrscols (3, modern) ---
+struct RowsetColumnRowSpec {
+  std::int64_t rowset_id = 0;
+  std::int32_t rowset_column_id = 0;
+  std::int32_t physical_column_id = 0;
+  std::int32_t leaf_offset = 0;
+  std::int32_t null_bit = 0;
+};
+SystemRow rowset_column_row(const RowsetColumnRowSpec& spec);
+
+// --- object id 13 (hobt columns) and 4 (column map) ---
+SystemRow hobt_column_row(std::int64_t rowset_id, std::int32_t column_id, std::int16_t leaf_offset,
+                          std::int16_t null_bit);
+SystemRow column_map_row(std::int64_t rowset_id, std::int32_t column_id, std::int32_t physical_column_id);
+
+// --- sysscalartypes (50) ---
+SystemRow scalar_type_row(std::int32_t type_id, const std::string& name, std::uint8_t system_type_id,
+                          std::int16_t max_length, std::int32_t schema_id = 1);
+// The rows of the system types a database holds (int, nvarchar, sysname ...).
+std::vector<SystemRow> standard_scalar_type_rows();
+
+// --- sysidxstats (54), sysiscols (55), syssingleobjrefs (74) ---
+SystemRow index_row(std::int32_t object_id, std::int32_t index_id, const std::string& name, std::int32_t status,
+                    std::uint8_t type, std::int64_t rowset_id);
+SystemRow index_column_row(std::int32_t object_id, std::int32_t index_id, std::int32_t index_column_id,
+                           std::int32_t column_id, std::uint8_t key_ordinal);
+SystemRow object_ref_row(std::uint8_t ref_class, std::int32_t dependent_id, std::int32_t dependent_sub_id,
+                         std::int32_t independent_id, std::int32_t independent_sub_id);
+
+// --- sysindexes (2, SQL Server 2000) ---
+SystemRow legacy_index_row(std::int32_t object_id, std::int16_t index_id, std::uint32_t first_page,
+                           std::uint32_t first_iam_page);
+
+}  // namespace portalmend::testing
