@@ -23,7 +23,7 @@
 namespace portalmend {
 namespace {
 
-using testing::SystemRow;
+using writer::SystemRow;
 
 // Decodes a row of some table; true when the row was taken.
 using Decoder = std::function<bool(const RowPieces&)>;
@@ -64,7 +64,7 @@ TEST(RowLayouts, RowsShorterThanTheTableMinimumAreSkipped) {
     if (c.minimum > 14) fixed[14] = 1;
     SystemRow row;
     row.fixed = fixed;
-    row.variable.push_back(testing::utf16("name"));
+    row.variable.push_back(writer::utf16("name"));
     row.column_count = 30;
     EXPECT_TRUE(c.decode(row.pieces()));
     row.fixed.pop_back();
@@ -73,7 +73,7 @@ TEST(RowLayouts, RowsShorterThanTheTableMinimumAreSkipped) {
 }
 
 TEST(RowLayouts, FileRowKeepsTrimmedNames) {
-  const SystemRow row = testing::file_row(3, "data", "C:\\DB\\Sales_data.ndf");
+  const SystemRow row = writer::file_row(3, "data", "C:\\DB\\Sales_data.ndf");
   const std::optional<FileEntry> entry = decode_file_entry(row.pieces());
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->file_id, 3);
@@ -95,13 +95,13 @@ TEST(RowLayouts, ObjectRowFieldsFollowTheLayout) {
   // The same bytes read in each layout: type at 13/14 (modern) or 4/5 (legacy); the legacy
   // parent id at 24 only when the fixed part reaches 28 bytes.
   std::vector<std::uint8_t> fixed(40, 0);
-  testing::put_u32(fixed, 0, 2073058421);
+  writer::set_u32(fixed, 0, 2073058421);
   fixed[4] = 'F';
   fixed[5] = 'N';
   fixed[13] = 'U';
   fixed[14] = ' ';
-  testing::put_u32(fixed, 15, 15);
-  testing::put_u32(fixed, 24, 24);
+  writer::set_u32(fixed, 15, 15);
+  writer::set_u32(fixed, 24, 24);
   const ObjectCase cases[] = {
       {"modern", CatalogLayout::kModern, 40, 15},
       {"legacy, 28 bytes", CatalogLayout::kLegacy, 28, 24},
@@ -111,7 +111,7 @@ TEST(RowLayouts, ObjectRowFieldsFollowTheLayout) {
     SCOPED_TRACE(c.what);
     SystemRow row;
     row.fixed.assign(fixed.begin(), fixed.begin() + static_cast<std::ptrdiff_t>(c.fixed_length));
-    row.variable.push_back(testing::utf16("Orders"));
+    row.variable.push_back(writer::utf16("Orders"));
     std::uint64_t counter = 0;
     const std::optional<ObjectEntry> entry = decode_object_entry(row.pieces(), c.layout, counter);
     ASSERT_TRUE(entry);
@@ -124,11 +124,11 @@ TEST(RowLayouts, ObjectRowFieldsFollowTheLayout) {
 
 TEST(RowLayouts, ObjectRowWithIdZeroOrBelowIsSkipped) {
   for (std::int32_t id : {0, -5}) {
-    testing::ObjectRowSpec spec;
+    writer::ObjectRowSpec spec;
     spec.id = id;
     spec.name = "x";
     std::uint64_t counter = 0;
-    EXPECT_FALSE(decode_object_entry(testing::object_row(spec).pieces(), CatalogLayout::kModern, counter));
+    EXPECT_FALSE(decode_object_entry(writer::object_row(spec).pieces(), CatalogLayout::kModern, counter));
     EXPECT_EQ(counter, 0u);
   }
 }
@@ -136,10 +136,10 @@ TEST(RowLayouts, ObjectRowWithIdZeroOrBelowIsSkipped) {
 TEST(RowLayouts, MissingNamesAreMadeUpAndNumbered) {
   std::uint64_t counter = 0;
   auto object_named = [&](std::optional<std::string> name) {
-    testing::ObjectRowSpec spec;
+    writer::ObjectRowSpec spec;
     spec.id = 100;
     spec.name = std::move(name);
-    return decode_object_entry(testing::object_row(spec).pieces(), CatalogLayout::kModern, counter)->name;
+    return decode_object_entry(writer::object_row(spec).pieces(), CatalogLayout::kModern, counter)->name;
   };
   EXPECT_EQ(object_named(std::nullopt), "Repairname0");
   EXPECT_EQ(object_named("Orders"), "Orders");
@@ -148,20 +148,20 @@ TEST(RowLayouts, MissingNamesAreMadeUpAndNumbered) {
   EXPECT_EQ(counter, 3u);
 
   std::uint64_t column_counter = 0;
-  testing::ColumnRowSpec column;
+  writer::ColumnRowSpec column;
   column.object_id = 100;
   column.column_id = 1;
-  EXPECT_EQ(decode_column_entry(testing::column_row(column).pieces(), column_counter)->name, "RepairColumn0");
+  EXPECT_EQ(decode_column_entry(writer::column_row(column).pieces(), column_counter)->name, "RepairColumn0");
   column.name = "";
-  EXPECT_EQ(decode_column_entry(testing::column_row(column).pieces(), column_counter)->name, "RepairColumn1");
-  testing::LegacyColumnRowSpec legacy;
+  EXPECT_EQ(decode_column_entry(writer::column_row(column).pieces(), column_counter)->name, "RepairColumn1");
+  writer::LegacyColumnRowSpec legacy;
   legacy.object_id = 100;
-  EXPECT_EQ(decode_legacy_column_entry(testing::legacy_column_row(legacy).pieces(), column_counter)->name,
+  EXPECT_EQ(decode_legacy_column_entry(writer::legacy_column_row(legacy).pieces(), column_counter)->name,
             "RepairColumn2");
 }
 
 TEST(RowLayouts, ColumnRowFields) {
-  testing::ColumnRowSpec spec;
+  writer::ColumnRowSpec spec;
   spec.object_id = 245575913;
   spec.column_id = 3;
   spec.name = "UnitPrice";
@@ -173,7 +173,7 @@ TEST(RowLayouts, ColumnRowFields) {
   spec.collation_id = 0;
   spec.status = 1;
   std::uint64_t counter = 0;
-  const std::optional<ColumnEntry> entry = decode_column_entry(testing::column_row(spec).pieces(), counter);
+  const std::optional<ColumnEntry> entry = decode_column_entry(writer::column_row(spec).pieces(), counter);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->object_id, 245575913);
   EXPECT_EQ(entry->column_id, 3);
@@ -217,26 +217,26 @@ TEST(RowLayouts, IdentityTextFromTheSecondVariableColumn) {
   };
   for (const IdentityCase& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::ColumnRowSpec spec;
+    writer::ColumnRowSpec spec;
     spec.object_id = 1;
     spec.column_id = 1;
     spec.name = "id";
     spec.status = c.status;
-    SystemRow row = testing::column_row(spec);
+    SystemRow row = writer::column_row(spec);
     row.variable.push_back(c.value);
     std::uint64_t counter = 0;
     EXPECT_EQ(decode_column_entry(row.pieces(), counter)->identity_text, c.expected);
   }
   // With only the name column there is no identity text.
-  testing::ColumnRowSpec spec;
+  writer::ColumnRowSpec spec;
   spec.name = "id";
   spec.status = 5;
   std::uint64_t counter = 0;
-  EXPECT_EQ(decode_column_entry(testing::column_row(spec).pieces(), counter)->identity_text, "");
+  EXPECT_EQ(decode_column_entry(writer::column_row(spec).pieces(), counter)->identity_text, "");
 }
 
 TEST(RowLayouts, LegacyColumnLateFieldsNeedTwentyOneColumnsAndTheBytes) {
-  testing::LegacyColumnRowSpec spec;
+  writer::LegacyColumnRowSpec spec;
   spec.object_id = 1977058079;
   spec.column_id = 2;
   spec.name = "CompanyName";
@@ -248,7 +248,7 @@ TEST(RowLayouts, LegacyColumnLateFieldsNeedTwentyOneColumnsAndTheBytes) {
   spec.collation_id = 53256;
   spec.status = 8;
   std::uint64_t counter = 0;
-  SystemRow row = testing::legacy_column_row(spec);
+  SystemRow row = writer::legacy_column_row(spec);
   std::optional<LegacyColumnEntry> entry = decode_legacy_column_entry(row.pieces(), counter);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->object_id, 1977058079);
@@ -273,20 +273,20 @@ TEST(RowLayouts, LegacyColumnLateFieldsNeedTwentyOneColumnsAndTheBytes) {
 }
 
 TEST(RowLayouts, LegacyIndexRowsKeepOnlyClusteredIndexes) {
-  const SystemRow clustered = testing::legacy_index_row(2053582354, 1, 120, 121);
+  const SystemRow clustered = writer::legacy_index_row(2053582354, 1, 120, 121);
   const std::optional<LegacyIndexRow> row = decode_legacy_index_row(clustered.pieces(), 3);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->key, (LegacyIndexKey{2053582354, 3, 1}));
   EXPECT_EQ(row->value.first_page, 120u);
   EXPECT_EQ(row->value.first_iam_page, 121u);
-  EXPECT_FALSE(decode_legacy_index_row(testing::legacy_index_row(2053582354, 0, 120, 121).pieces(), 1));
-  EXPECT_FALSE(decode_legacy_index_row(testing::legacy_index_row(2053582354, 2, 120, 121).pieces(), 1));
+  EXPECT_FALSE(decode_legacy_index_row(writer::legacy_index_row(2053582354, 0, 120, 121).pieces(), 1));
+  EXPECT_FALSE(decode_legacy_index_row(writer::legacy_index_row(2053582354, 2, 120, 121).pieces(), 1));
   EXPECT_TRUE((LegacyIndexKey{5, 1, 9}) < (LegacyIndexKey{5, 2, 1}));
   EXPECT_TRUE((LegacyIndexKey{4, 9, 9}) < (LegacyIndexKey{5, 1, 1}));
 }
 
 TEST(RowLayouts, AllocationUnitPointersAndPageObjectId) {
-  testing::AllocUnitRowSpec spec;
+  writer::AllocUnitRowSpec spec;
   spec.id = 72057594039697408;  // 0x0100000000FA0000 -> page object id 250
   spec.owner_id = 72057594038845440;
   spec.first_page = 153;
@@ -295,7 +295,7 @@ TEST(RowLayouts, AllocationUnitPointersAndPageObjectId) {
   spec.root_file = 1;
   spec.first_iam_page = 155;
   spec.first_iam_file = 1;
-  const std::optional<AllocUnitEntry> entry = decode_alloc_unit_entry(testing::alloc_unit_row(spec).pieces());
+  const std::optional<AllocUnitEntry> entry = decode_alloc_unit_entry(writer::alloc_unit_row(spec).pieces());
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->type, 1);
   EXPECT_EQ(entry->owner_id, 72057594038845440);
@@ -307,7 +307,7 @@ TEST(RowLayouts, AllocationUnitPointersAndPageObjectId) {
 }
 
 TEST(RowLayouts, PositionTablesRoundTrip) {
-  const std::optional<RowsetEntry> rowset = decode_rowset_entry(testing::rowset_row(77, 2073058421, 1, 91).pieces());
+  const std::optional<RowsetEntry> rowset = decode_rowset_entry(writer::rowset_row(77, 2073058421, 1, 91).pieces());
   ASSERT_TRUE(rowset);
   EXPECT_EQ(rowset->rowset_id, 77);
   EXPECT_EQ(rowset->object_id, 2073058421);
@@ -315,45 +315,45 @@ TEST(RowLayouts, PositionTablesRoundTrip) {
   EXPECT_EQ(rowset->row_count, 91);
 
   const std::optional<RowsetColumnEntry> rscol =
-      decode_rowset_column_entry(testing::rowset_column_row({77, 3, 3, -2, 3}).pieces());
+      decode_rowset_column_entry(writer::rowset_column_row({77, 3, 3, -2, 3}).pieces());
   ASSERT_TRUE(rscol);
   EXPECT_EQ(rscol->rowset_column_id, 3);
   EXPECT_EQ(rscol->physical_column_id, 3);
   EXPECT_EQ(rscol->leaf_offset, -2);
   EXPECT_EQ(rscol->null_bit, 3);
 
-  const std::optional<HobtColumnEntry> hobt = decode_hobt_column_entry(testing::hobt_column_row(77, 2, 8, -1).pieces());
+  const std::optional<HobtColumnEntry> hobt = decode_hobt_column_entry(writer::hobt_column_row(77, 2, 8, -1).pieces());
   ASSERT_TRUE(hobt);
   EXPECT_EQ(hobt->column_id, 2);
   EXPECT_EQ(hobt->leaf_offset, 8);
   EXPECT_EQ(hobt->null_bit, -1);
   EXPECT_EQ(hobt->physical_column_id, -1);
 
-  const std::optional<RowsetColumnMapEntry> map = decode_rowset_column_map_entry(testing::column_map_row(77, 2, 5).pieces());
+  const std::optional<RowsetColumnMapEntry> map = decode_rowset_column_map_entry(writer::column_map_row(77, 2, 5).pieces());
   ASSERT_TRUE(map);
   EXPECT_EQ(map->physical_column_id, 5);
 
-  const std::optional<ScalarTypeEntry> type = decode_scalar_type_entry(testing::scalar_type_row(256, "sysname", 231, 256).pieces());
+  const std::optional<ScalarTypeEntry> type = decode_scalar_type_entry(writer::scalar_type_row(256, "sysname", 231, 256).pieces());
   ASSERT_TRUE(type);
   EXPECT_EQ(type->name, "sysname");
   EXPECT_EQ(type->system_type_id, 231);
   EXPECT_EQ(type->max_length, 256);
   EXPECT_EQ(type->schema_id, 1);
 
-  const std::optional<IndexEntry> index = decode_index_entry(testing::index_row(9, 1, "PK_Orders", 0x12, 1, 77).pieces());
+  const std::optional<IndexEntry> index = decode_index_entry(writer::index_row(9, 1, "PK_Orders", 0x12, 1, 77).pieces());
   ASSERT_TRUE(index);
   EXPECT_EQ(index->name, "PK_Orders");
   EXPECT_EQ(index->status, 0x12);
   EXPECT_EQ(index->type, 1);
   EXPECT_EQ(index->rowset_id, 77);
 
-  const std::optional<IndexColumnEntry> iscol = decode_index_column_entry(testing::index_column_row(9, 1, 1, 4, 1).pieces());
+  const std::optional<IndexColumnEntry> iscol = decode_index_column_entry(writer::index_column_row(9, 1, 1, 4, 1).pieces());
   ASSERT_TRUE(iscol);
   EXPECT_EQ(iscol->column_id, 4);
   EXPECT_EQ(iscol->key_ordinal, 1);
   EXPECT_EQ(iscol->index_status, 0);
 
-  const std::optional<ObjectRefEntry> ref = decode_object_ref_entry(testing::object_ref_row(5, 10, 1, 20, 2).pieces());
+  const std::optional<ObjectRefEntry> ref = decode_object_ref_entry(writer::object_ref_row(5, 10, 1, 20, 2).pieces());
   ASSERT_TRUE(ref);
   EXPECT_EQ(ref->ref_class, 5);
   EXPECT_EQ(ref->dependent_id, 10);
@@ -363,14 +363,14 @@ TEST(RowLayouts, PositionTablesRoundTrip) {
 }
 
 TEST(RowLayouts, NameTextStopsAtTheFirstZeroCodeUnit) {
-  std::vector<std::uint8_t> bytes = testing::utf16("Ab");
+  std::vector<std::uint8_t> bytes = writer::utf16("Ab");
   bytes.push_back(0);
   bytes.push_back(0);
-  const std::vector<std::uint8_t> tail = testing::utf16("zz");
+  const std::vector<std::uint8_t> tail = writer::utf16("zz");
   bytes.insert(bytes.end(), tail.begin(), tail.end());
   bytes.push_back(0x41);  // an odd last byte
   EXPECT_EQ(utf16_name_text(ByteReader(bytes)), "Ab");
-  EXPECT_EQ(utf16_name_text(ByteReader(testing::utf16("M\xC3\xBCnchen"))), "M\xC3\xBCnchen");
+  EXPECT_EQ(utf16_name_text(ByteReader(writer::utf16("M\xC3\xBCnchen"))), "M\xC3\xBCnchen");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/catalog_writer.h"
 
-namespace portalmend::testing {
+
+namespace portalmend::writer {
 
 RowPieces SystemRow::pieces() const {
   RowPieces row;
@@ -16,21 +17,21 @@ RowPieces SystemRow::pieces() const {
   return row;
 }
 
-void put_u8(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint8_t value) {
+void set_u8(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint8_t value) {
   if (bytes.size() < offset + 1) bytes.resize(offset + 1);
   bytes[offset] = value;
 }
 
-void put_u16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-  for (std::size_t i = 0; i < 2; ++i) put_u8(bytes, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
+void set_u16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
+  for (std::size_t i = 0; i < 2; ++i) set_u8(bytes, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-void put_u32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) put_u8(bytes, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
+void set_u32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) set_u8(bytes, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-void put_u64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value) {
-  for (std::size_t i = 0; i < 8; ++i) put_u8(bytes, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
+void set_u64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value) {
+  for (std::size_t i = 0; i < 8; ++i) set_u8(bytes, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 std::vector<std::uint8_t> utf16(const std::string& text) {
@@ -65,7 +66,7 @@ void put_padded_name(std::vector<std::uint8_t>& bytes, std::size_t offset, std::
   std::vector<std::uint8_t> text = utf16(name);
   text.resize(2 * units, 0);
   for (std::size_t i = name.size(); i < units; ++i) text[2 * i] = ' ';
-  for (std::size_t i = 0; i < text.size(); ++i) put_u8(bytes, offset + i, text[i]);
+  for (std::size_t i = 0; i < text.size(); ++i) set_u8(bytes, offset + i, text[i]);
 }
 
 }  // namespace
@@ -74,8 +75,8 @@ SystemRow file_row(std::int32_t file_id, const std::string& logical_name, const 
                    std::int32_t status) {
   SystemRow row;
   row.fixed.assign(782, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(status));
-  put_u16(row.fixed, 4, static_cast<std::uint16_t>(file_id));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(status));
+  set_u16(row.fixed, 4, static_cast<std::uint16_t>(file_id));
   put_padded_name(row.fixed, 6, 128, logical_name);
   put_padded_name(row.fixed, 262, 260, physical_name);
   row.column_count = 4;
@@ -85,15 +86,15 @@ SystemRow file_row(std::int32_t file_id, const std::string& logical_name, const 
 SystemRow object_row(const ObjectRowSpec& spec) {
   SystemRow row;
   row.fixed.assign(41, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.id));
-  put_u32(row.fixed, 4, static_cast<std::uint32_t>(spec.namespace_id));
-  put_u8(row.fixed, 8, 0);
-  put_u32(row.fixed, 9, static_cast<std::uint32_t>(spec.status));
-  put_u8(row.fixed, 13, spec.type.size() > 0 ? static_cast<std::uint8_t>(spec.type[0]) : 0);
-  put_u8(row.fixed, 14, spec.type.size() > 1 ? static_cast<std::uint8_t>(spec.type[1]) : 0);
-  put_u32(row.fixed, 15, static_cast<std::uint32_t>(spec.parent_id));
-  put_u8(row.fixed, 19, 0);
-  put_u32(row.fixed, 20, 0);
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.id));
+  set_u32(row.fixed, 4, static_cast<std::uint32_t>(spec.namespace_id));
+  set_u8(row.fixed, 8, 0);
+  set_u32(row.fixed, 9, static_cast<std::uint32_t>(spec.status));
+  set_u8(row.fixed, 13, spec.type.size() > 0 ? static_cast<std::uint8_t>(spec.type[0]) : 0);
+  set_u8(row.fixed, 14, spec.type.size() > 1 ? static_cast<std::uint8_t>(spec.type[1]) : 0);
+  set_u32(row.fixed, 15, static_cast<std::uint32_t>(spec.parent_id));
+  set_u8(row.fixed, 19, 0);
+  set_u32(row.fixed, 20, 0);
   row.column_count = 13;
   if (spec.name) row.variable.push_back(name_value(spec.name));
   return row;
@@ -102,10 +103,10 @@ SystemRow object_row(const ObjectRowSpec& spec) {
 SystemRow legacy_object_row(const ObjectRowSpec& spec) {
   SystemRow row;
   row.fixed.assign(50, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.id));
-  put_u8(row.fixed, 4, spec.type.size() > 0 ? static_cast<std::uint8_t>(spec.type[0]) : 0);
-  put_u8(row.fixed, 5, spec.type.size() > 1 ? static_cast<std::uint8_t>(spec.type[1]) : 0);
-  put_u32(row.fixed, 24, static_cast<std::uint32_t>(spec.parent_id));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.id));
+  set_u8(row.fixed, 4, spec.type.size() > 0 ? static_cast<std::uint8_t>(spec.type[0]) : 0);
+  set_u8(row.fixed, 5, spec.type.size() > 1 ? static_cast<std::uint8_t>(spec.type[1]) : 0);
+  set_u32(row.fixed, 24, static_cast<std::uint32_t>(spec.parent_id));
   row.column_count = 24;
   if (spec.name) row.variable.push_back(name_value(spec.name));
   return row;
@@ -114,17 +115,17 @@ SystemRow legacy_object_row(const ObjectRowSpec& spec) {
 SystemRow column_row(const ColumnRowSpec& spec) {
   SystemRow row;
   row.fixed.assign(41, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.object_id));
-  put_u16(row.fixed, 4, static_cast<std::uint16_t>(spec.number));
-  put_u32(row.fixed, 6, static_cast<std::uint32_t>(spec.column_id));
-  put_u8(row.fixed, 10, spec.system_type_id);
-  put_u32(row.fixed, 11, static_cast<std::uint32_t>(spec.user_type_id));
-  put_u16(row.fixed, 15, static_cast<std::uint16_t>(spec.max_length));
-  put_u8(row.fixed, 17, spec.precision);
-  put_u8(row.fixed, 18, spec.scale);
-  put_u32(row.fixed, 19, static_cast<std::uint32_t>(spec.collation_id));
-  put_u32(row.fixed, 23, static_cast<std::uint32_t>(spec.status));
-  put_u16(row.fixed, 27, static_cast<std::uint16_t>(spec.max_length));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.object_id));
+  set_u16(row.fixed, 4, static_cast<std::uint16_t>(spec.number));
+  set_u32(row.fixed, 6, static_cast<std::uint32_t>(spec.column_id));
+  set_u8(row.fixed, 10, spec.system_type_id);
+  set_u32(row.fixed, 11, static_cast<std::uint32_t>(spec.user_type_id));
+  set_u16(row.fixed, 15, static_cast<std::uint16_t>(spec.max_length));
+  set_u8(row.fixed, 17, spec.precision);
+  set_u8(row.fixed, 18, spec.scale);
+  set_u32(row.fixed, 19, static_cast<std::uint32_t>(spec.collation_id));
+  set_u32(row.fixed, 23, static_cast<std::uint32_t>(spec.status));
+  set_u16(row.fixed, 27, static_cast<std::uint16_t>(spec.max_length));
   row.column_count = 17;
   if (spec.name || spec.identity_value) row.variable.push_back(name_value(spec.name));
   if (spec.identity_value) row.variable.push_back(spec.identity_value);
@@ -134,17 +135,17 @@ SystemRow column_row(const ColumnRowSpec& spec) {
 SystemRow legacy_column_row(const LegacyColumnRowSpec& spec) {
   SystemRow row;
   row.fixed.assign(43, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.object_id));
-  put_u8(row.fixed, 4, spec.system_type_id);
-  put_u8(row.fixed, 5, spec.type_status);
-  put_u16(row.fixed, 6, static_cast<std::uint16_t>(spec.user_type_id));
-  put_u16(row.fixed, 8, static_cast<std::uint16_t>(spec.length));
-  put_u16(row.fixed, 12, static_cast<std::uint16_t>(spec.column_id));
-  put_u16(row.fixed, 14, static_cast<std::uint16_t>(spec.fixed_offset));
-  put_u16(row.fixed, 30, static_cast<std::uint16_t>(spec.column_order));
-  put_u16(row.fixed, 32, static_cast<std::uint16_t>(spec.offset));
-  put_u32(row.fixed, 34, static_cast<std::uint32_t>(spec.collation_id));
-  put_u8(row.fixed, 42, spec.status);
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.object_id));
+  set_u8(row.fixed, 4, spec.system_type_id);
+  set_u8(row.fixed, 5, spec.type_status);
+  set_u16(row.fixed, 6, static_cast<std::uint16_t>(spec.user_type_id));
+  set_u16(row.fixed, 8, static_cast<std::uint16_t>(spec.length));
+  set_u16(row.fixed, 12, static_cast<std::uint16_t>(spec.column_id));
+  set_u16(row.fixed, 14, static_cast<std::uint16_t>(spec.fixed_offset));
+  set_u16(row.fixed, 30, static_cast<std::uint16_t>(spec.column_order));
+  set_u16(row.fixed, 32, static_cast<std::uint16_t>(spec.offset));
+  set_u32(row.fixed, 34, static_cast<std::uint32_t>(spec.collation_id));
+  set_u8(row.fixed, 42, spec.status);
   row.column_count = 25;
   if (spec.name) row.variable.push_back(name_value(spec.name));
   return row;
@@ -153,15 +154,15 @@ SystemRow legacy_column_row(const LegacyColumnRowSpec& spec) {
 SystemRow alloc_unit_row(const AllocUnitRowSpec& spec) {
   SystemRow row;
   row.fixed.assign(41, 0);
-  put_u64(row.fixed, 0, static_cast<std::uint64_t>(spec.id));
-  put_u8(row.fixed, 8, spec.type);
-  put_u64(row.fixed, 9, static_cast<std::uint64_t>(spec.owner_id));
-  put_u32(row.fixed, 23, spec.first_page);
-  put_u16(row.fixed, 27, spec.first_file);
-  put_u32(row.fixed, 29, spec.root_page);
-  put_u16(row.fixed, 33, spec.root_file);
-  put_u32(row.fixed, 35, spec.first_iam_page);
-  put_u16(row.fixed, 39, spec.first_iam_file);
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(spec.id));
+  set_u8(row.fixed, 8, spec.type);
+  set_u64(row.fixed, 9, static_cast<std::uint64_t>(spec.owner_id));
+  set_u32(row.fixed, 23, spec.first_page);
+  set_u16(row.fixed, 27, spec.first_file);
+  set_u32(row.fixed, 29, spec.root_page);
+  set_u16(row.fixed, 33, spec.root_file);
+  set_u32(row.fixed, 35, spec.first_iam_page);
+  set_u16(row.fixed, 39, spec.first_iam_file);
   row.column_count = 12;
   return row;
 }
@@ -169,12 +170,12 @@ SystemRow alloc_unit_row(const AllocUnitRowSpec& spec) {
 SystemRow rowset_row(std::int64_t rowset_id, std::int32_t object_id, std::int32_t index_id, std::int64_t row_count) {
   SystemRow row;
   row.fixed.assign(35, 0);
-  put_u64(row.fixed, 0, static_cast<std::uint64_t>(rowset_id));
-  put_u8(row.fixed, 8, 1);
-  put_u32(row.fixed, 9, static_cast<std::uint32_t>(object_id));
-  put_u32(row.fixed, 13, static_cast<std::uint32_t>(index_id));
-  put_u32(row.fixed, 17, 1);
-  put_u64(row.fixed, 27, static_cast<std::uint64_t>(row_count));
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(rowset_id));
+  set_u8(row.fixed, 8, 1);
+  set_u32(row.fixed, 9, static_cast<std::uint32_t>(object_id));
+  set_u32(row.fixed, 13, static_cast<std::uint32_t>(index_id));
+  set_u32(row.fixed, 17, 1);
+  set_u64(row.fixed, 27, static_cast<std::uint64_t>(row_count));
   row.column_count = 10;
   return row;
 }
@@ -182,12 +183,12 @@ SystemRow rowset_row(std::int64_t rowset_id, std::int32_t object_id, std::int32_
 SystemRow rowset_column_row(const RowsetColumnRowSpec& spec) {
   SystemRow row;
   row.fixed.assign(50, 0);
-  put_u64(row.fixed, 0, static_cast<std::uint64_t>(spec.rowset_id));
-  put_u32(row.fixed, 8, static_cast<std::uint32_t>(spec.rowset_column_id));
-  put_u32(row.fixed, 12, static_cast<std::uint32_t>(spec.physical_column_id));
-  put_u32(row.fixed, 28, static_cast<std::uint32_t>(spec.rowset_column_id));
-  put_u32(row.fixed, 40, static_cast<std::uint32_t>(spec.leaf_offset));
-  put_u32(row.fixed, 44, static_cast<std::uint32_t>(spec.null_bit));
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(spec.rowset_id));
+  set_u32(row.fixed, 8, static_cast<std::uint32_t>(spec.rowset_column_id));
+  set_u32(row.fixed, 12, static_cast<std::uint32_t>(spec.physical_column_id));
+  set_u32(row.fixed, 28, static_cast<std::uint32_t>(spec.rowset_column_id));
+  set_u32(row.fixed, 40, static_cast<std::uint32_t>(spec.leaf_offset));
+  set_u32(row.fixed, 44, static_cast<std::uint32_t>(spec.null_bit));
   row.column_count = 13;
   return row;
 }
@@ -196,10 +197,10 @@ SystemRow hobt_column_row(std::int64_t rowset_id, std::int32_t column_id, std::i
                           std::int16_t null_bit) {
   SystemRow row;
   row.fixed.assign(35, 0);
-  put_u64(row.fixed, 0, static_cast<std::uint64_t>(rowset_id));
-  put_u32(row.fixed, 8, static_cast<std::uint32_t>(column_id));
-  put_u16(row.fixed, 27, static_cast<std::uint16_t>(leaf_offset));
-  put_u16(row.fixed, 33, static_cast<std::uint16_t>(null_bit));
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(rowset_id));
+  set_u32(row.fixed, 8, static_cast<std::uint32_t>(column_id));
+  set_u16(row.fixed, 27, static_cast<std::uint16_t>(leaf_offset));
+  set_u16(row.fixed, 33, static_cast<std::uint16_t>(null_bit));
   row.column_count = 10;
   return row;
 }
@@ -207,9 +208,9 @@ SystemRow hobt_column_row(std::int64_t rowset_id, std::int32_t column_id, std::i
 SystemRow column_map_row(std::int64_t rowset_id, std::int32_t column_id, std::int32_t physical_column_id) {
   SystemRow row;
   row.fixed.assign(16, 0);
-  put_u64(row.fixed, 0, static_cast<std::uint64_t>(rowset_id));
-  put_u32(row.fixed, 8, static_cast<std::uint32_t>(column_id));
-  put_u32(row.fixed, 12, static_cast<std::uint32_t>(physical_column_id));
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(rowset_id));
+  set_u32(row.fixed, 8, static_cast<std::uint32_t>(column_id));
+  set_u32(row.fixed, 12, static_cast<std::uint32_t>(physical_column_id));
   row.column_count = 3;
   return row;
 }
@@ -218,10 +219,10 @@ SystemRow scalar_type_row(std::int32_t type_id, const std::string& name, std::ui
                           std::int16_t max_length, std::int32_t schema_id) {
   SystemRow row;
   row.fixed.assign(38, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(type_id));
-  put_u32(row.fixed, 4, static_cast<std::uint32_t>(schema_id));
-  put_u8(row.fixed, 8, system_type_id);
-  put_u16(row.fixed, 9, static_cast<std::uint16_t>(max_length));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(type_id));
+  set_u32(row.fixed, 4, static_cast<std::uint32_t>(schema_id));
+  set_u8(row.fixed, 8, system_type_id);
+  set_u16(row.fixed, 9, static_cast<std::uint16_t>(max_length));
   row.column_count = 12;
   row.variable.push_back(utf16(name));
   return row;
@@ -255,11 +256,11 @@ SystemRow index_row(std::int32_t object_id, std::int32_t index_id, const std::st
                     std::uint8_t type, std::int64_t rowset_id) {
   SystemRow row;
   row.fixed.assign(35, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(object_id));
-  put_u32(row.fixed, 4, static_cast<std::uint32_t>(index_id));
-  put_u32(row.fixed, 8, static_cast<std::uint32_t>(status));
-  put_u8(row.fixed, 17, type);
-  put_u64(row.fixed, 27, static_cast<std::uint64_t>(rowset_id));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(object_id));
+  set_u32(row.fixed, 4, static_cast<std::uint32_t>(index_id));
+  set_u32(row.fixed, 8, static_cast<std::uint32_t>(status));
+  set_u8(row.fixed, 17, type);
+  set_u64(row.fixed, 27, static_cast<std::uint64_t>(rowset_id));
   row.column_count = 12;
   row.variable.push_back(utf16(name));
   return row;
@@ -269,11 +270,11 @@ SystemRow index_column_row(std::int32_t object_id, std::int32_t index_id, std::i
                            std::int32_t column_id, std::uint8_t key_ordinal) {
   SystemRow row;
   row.fixed.assign(22, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(object_id));
-  put_u32(row.fixed, 4, static_cast<std::uint32_t>(index_id));
-  put_u32(row.fixed, 8, static_cast<std::uint32_t>(index_column_id));
-  put_u32(row.fixed, 16, static_cast<std::uint32_t>(column_id));
-  put_u8(row.fixed, 20, key_ordinal);
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(object_id));
+  set_u32(row.fixed, 4, static_cast<std::uint32_t>(index_id));
+  set_u32(row.fixed, 8, static_cast<std::uint32_t>(index_column_id));
+  set_u32(row.fixed, 16, static_cast<std::uint32_t>(column_id));
+  set_u8(row.fixed, 20, key_ordinal);
   row.column_count = 7;
   return row;
 }
@@ -282,11 +283,11 @@ SystemRow object_ref_row(std::uint8_t ref_class, std::int32_t dependent_id, std:
                          std::int32_t independent_id, std::int32_t independent_sub_id) {
   SystemRow row;
   row.fixed.assign(21, 0);
-  put_u8(row.fixed, 0, ref_class);
-  put_u32(row.fixed, 1, static_cast<std::uint32_t>(dependent_id));
-  put_u32(row.fixed, 5, static_cast<std::uint32_t>(dependent_sub_id));
-  put_u32(row.fixed, 9, static_cast<std::uint32_t>(independent_id));
-  put_u32(row.fixed, 13, static_cast<std::uint32_t>(independent_sub_id));
+  set_u8(row.fixed, 0, ref_class);
+  set_u32(row.fixed, 1, static_cast<std::uint32_t>(dependent_id));
+  set_u32(row.fixed, 5, static_cast<std::uint32_t>(dependent_sub_id));
+  set_u32(row.fixed, 9, static_cast<std::uint32_t>(independent_id));
+  set_u32(row.fixed, 13, static_cast<std::uint32_t>(independent_sub_id));
   row.column_count = 6;
   return row;
 }
@@ -295,13 +296,13 @@ SystemRow legacy_index_row(std::int32_t object_id, std::int16_t index_id, std::u
                            std::uint32_t first_iam_page) {
   SystemRow row;
   row.fixed.assign(68, 0);
-  put_u32(row.fixed, 0, static_cast<std::uint32_t>(object_id));
-  put_u32(row.fixed, 8, first_page);
-  put_u16(row.fixed, 12, 1);
-  put_u16(row.fixed, 14, static_cast<std::uint16_t>(index_id));
-  put_u32(row.fixed, 64, first_iam_page);
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(object_id));
+  set_u32(row.fixed, 8, first_page);
+  set_u16(row.fixed, 12, 1);
+  set_u16(row.fixed, 14, static_cast<std::uint16_t>(index_id));
+  set_u32(row.fixed, 64, first_iam_page);
   row.column_count = 25;
   return row;
 }
 
-}  // namespace portalmend::testing
+}  // namespace portalmend::writer

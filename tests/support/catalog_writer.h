@@ -7,13 +7,14 @@
 // here, not taken from the decoders, so that a wrong offset on either side shows).
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "catalog/row_pieces.h"
 
-namespace portalmend::testing {
+namespace portalmend::writer {
 
 // One system-table row before it becomes a record: the fixed-length part, the variable
 // columns (nothing = a column without value) and the record's column count.
@@ -26,11 +27,11 @@ struct SystemRow {
   RowPieces pieces() const;
 };
 
-// Little-endian field writers on a byte vector that grows as needed.
-void put_u8(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint8_t value);
-void put_u16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
-void put_u32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
-void put_u64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value);
+// Little-endian field stores into a byte vector that grows to hold them.
+void set_u8(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint8_t value);
+void set_u16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
+void set_u32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
+void set_u64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value);
 
 // UTF-16LE bytes of an ASCII/UTF-8 text (code points below U+10000).
 std::vector<std::uint8_t> utf16(const std::string& text);
@@ -136,4 +137,4 @@ SystemRow object_ref_row(std::uint8_t ref_class, std::int32_t dependent_id, std:
 SystemRow legacy_index_row(std::int32_t object_id, std::int16_t index_id, std::uint32_t first_page,
                            std::uint32_t first_iam_page);
 
-}  // namespace portalmend::testing
+}  // namespace portalmend::writer
