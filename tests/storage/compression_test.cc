@@ -45,7 +45,7 @@ TEST(CompressedRecord, DescriptorByteHoldsLowNibbleFirst) {
 }
 
 TEST(CompressedRecord, UnusableColumnCountRejects) {
-  for (const Bytes& record : {Bytes{0x01, 0x00}, Bytes{0x01, 0x84, 0x01}, Bytes{0x01}, Bytes{0x01, 0x80}}) {
+  for (const Bytes& record : {Bytes{0x01, 0x00}, Bytes{0x01, 0xFF, 0xFF}, Bytes{0x01}, Bytes{0x01, 0x80}}) {
     EXPECT_TRUE(Decode(record).rejected) << int(record.size());
   }
 }
