@@ -10,11 +10,17 @@
 namespace portalmend::cli {
 
 int run_version(const Args& args);
+int run_info(const Args& args);
+int run_page(const Args& args);
+int run_demo(const Args& args);
 
 namespace {
 
 const Command kCommands[] = {
     {"version", "version", "print the program's name and version", run_version},
+    {"info", "info FILE [--verbose]", "open a data file and print its size, alignment and page maps", run_info},
+    {"page", "page FILE N [--file-id F]", "print the decoded header of page N", run_page},
+    {"demo", "demo [--out FOLDER]", "write the built-in demo database and run the main job on it", run_demo},
 };
 
 void print_overview(std::FILE* out) {
