@@ -198,6 +198,7 @@ DatabaseFile::ScanResult DatabaseFile::mapping_scan(const ReadOnlyFile& file, st
   frame_->send_status_text(kMappingStartText);
   const std::uint64_t step = progress_step(page_count);
 
+  file.advise_sequential();
   ScanResult result;
   MapAppender system_list(system);
   MapAppender data_list(data);

@@ -42,6 +42,10 @@ std::optional<ReadOnlyFile> ReadOnlyFile::Open(const std::string& path) {
   return file;
 }
 
+void ReadOnlyFile::advise_sequential() const {
+  if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
 std::size_t ReadOnlyFile::read_at(std::uint64_t offset, std::uint8_t* out, std::size_t length) const {
   if (fd_ < 0 || offset >= size_) return 0;
   if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return 0;

@@ -30,6 +30,10 @@ class ReadOnlyFile {
   // Length of the file in bytes, taken when it was opened.
   std::uint64_t size() const { return size_; }
 
+  // Tells the system the file is about to be read from start to end (a whole-file scan),
+  // so that it reads ahead generously.
+  void advise_sequential() const;
+
   // Reads up to length bytes at offset into out; returns how many bytes were read
   // (fewer at the end of the file or on a read error).
   std::size_t read_at(std::uint64_t offset, std::uint8_t* out, std::size_t length) const;
