@@ -140,6 +140,19 @@ TEST_F(DatabaseFileTest, ExtraBytesBeforeOrAfterThePagesSettleTheLeadingOffset) 
   }
 }
 
+TEST_F(DatabaseFileTest, AFileOfAFewPagesWithExtraBytesAtTheEndIsStillAligned) {
+  for (std::uint64_t pages : {4u, 5u, 8u}) {
+    DataFileWriter file(pages);
+    for (std::uint32_t p = 0; p < pages; ++p) file.set_page(p, writer::standard_page(p, 99, 11));
+    file.set_trailing_bytes(std::vector<std::uint8_t>(700, 0x5A));
+    HeadlessFrame frame;
+    auto db = DatabaseFile::Open(write(file), frame);
+    ASSERT_TRUE(db->is_open()) << pages;
+    EXPECT_EQ(db->leading_offset(), 0u) << pages;
+    EXPECT_EQ(db->system_pages(99).size(), pages) << pages;
+  }
+}
+
 TEST_F(DatabaseFileTest, BadFilesAreRefusedWithTheRightMessage) {
   std::mt19937 random(20240611);
   std::vector<std::uint8_t> noise(64 * 1024);
