@@ -13,6 +13,7 @@ int run_version(const Args& args);
 int run_info(const Args& args);
 int run_page(const Args& args);
 int run_demo(const Args& args);
+int run_xml(const Args& args);
 
 namespace {
 
@@ -21,6 +22,7 @@ const Command kCommands[] = {
     {"info", "info FILE [--verbose]", "open a data file and print its size, alignment and page maps", run_info},
     {"page", "page FILE N [--file-id F]", "print the decoded header of page N", run_page},
     {"demo", "demo [--out FOLDER]", "write the built-in demo database and run the main job on it", run_demo},
+    {"xml", "xml HEX|-", "print the text of a stored xml value (hex digits, or - for bytes on stdin)", run_xml},
 };
 
 void print_overview(std::FILE* out) {
