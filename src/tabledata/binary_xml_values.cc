@@ -398,7 +398,7 @@ void AppendShortest(Float value, int fixed_exponent_limit, std::string& out) {
     out.push_back('0');
     return;
   }
-  if (exponent >= -5 && exponent < fixed_exponent_limit) {
+  if (exponent > -5 && exponent < fixed_exponent_limit) {
     if (exponent < 0) {
       out += "0.";
       out.append(static_cast<std::size_t>(-exponent - 1), '0');
