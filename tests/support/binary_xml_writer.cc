@@ -182,7 +182,7 @@ BinaryXmlWriter& BinaryXmlWriter::Value(std::uint8_t token, const std::vector<st
 
 BinaryXmlWriter& BinaryXmlWriter::Le(std::uint8_t token, std::uint64_t value, int width) {
   Byte(token);
-  for (int i = 0; i < width; ++i) bytes_.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  for (int i = 0; i < width; ++i) bytes_.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
   return *this;
 }
 

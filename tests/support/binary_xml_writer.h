@@ -54,7 +54,7 @@ class BinaryXmlWriter {
 
   // Atomic values: the token, then the payload as given.
   BinaryXmlWriter& Value(std::uint8_t token, const std::vector<std::uint8_t>& payload);
-  BinaryXmlWriter& Le(std::uint8_t token, std::uint64_t value, int width);  // fixed-size little-endian
+  BinaryXmlWriter& Le(std::uint8_t token, std::uint64_t value, int width);  // fixed-size little-endian (zeros past 8 bytes)
   BinaryXmlWriter& Real(float value);
   BinaryXmlWriter& Float(double value);
   BinaryXmlWriter& Decimal(std::uint8_t token, std::uint8_t precision, std::uint8_t scale, bool positive,
