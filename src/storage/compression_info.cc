@@ -13,7 +13,7 @@ constexpr std::size_t kAnchorWithDictionary = 103;
 constexpr std::size_t kAnchorWithoutDictionary = 101;
 constexpr std::size_t kPageBytes = 8192;
 
-void ReadDictionary(ByteReader page, CompressionInfo& info) {
+void ReadDictionary(ByteReader page, PageCompressionInfo& info) {
   const std::size_t start = kInfoOffset + info.dictionary_offset;
   if (info.dictionary_offset == 0 || start >= kPageBytes) return;
   const ByteReader dictionary = page.clamp(start, kPageBytes - start);
@@ -33,28 +33,28 @@ void ReadDictionary(ByteReader page, CompressionInfo& info) {
   }
 }
 
-AnchorValue AnchorValueOf(const CompressedRecordParts& anchor, std::size_t column, std::size_t& long_index) {
-  AnchorValue value;
+AnchorColumnValue AnchorValueOf(const CompressedRecordParts& anchor, std::size_t column, std::size_t& long_index) {
+  AnchorColumnValue value;
   const std::uint8_t code = anchor.code(column);
   if (code == kCodeEmpty) {
-    value.kind = AnchorValue::Kind::kEmpty;
+    value.kind = AnchorColumnValue::Kind::kEmpty;
   } else if (code >= kCodeShortFirst && code <= kCodeShortLast) {
-    value.kind = AnchorValue::Kind::kBytes;
+    value.kind = AnchorColumnValue::Kind::kBytes;
     value.bytes = anchor.short_value(column).to_vector();
   } else if (code == kCodeLong) {
-    value.kind = AnchorValue::Kind::kBytes;
+    value.kind = AnchorColumnValue::Kind::kBytes;
     if (long_index < anchor.long_values.size()) value.bytes = anchor.long_values[long_index].bytes;
     ++long_index;
   } else if (code != kCodeNull) {
-    value.kind = AnchorValue::Kind::kEmpty;
+    value.kind = AnchorColumnValue::Kind::kEmpty;
   }
   return value;
 }
 
 }  // namespace
 
-std::optional<CompressionInfo> ReadCompressionInfo(ByteReader page, std::optional<int> table_columns) {
-  CompressionInfo info;
+std::optional<PageCompressionInfo> ReadCompressionInfo(ByteReader page, std::optional<int> table_columns) {
+  PageCompressionInfo info;
   info.flags = page.u8_or(kFlagsOffset);
   info.dictionary_offset = page.u16_or(kDictionaryOffsetField);
   info.size = page.u16_or(kSizeOffset);

@@ -30,7 +30,7 @@
 namespace portalmend {
 
 // One anchor value: the prefix shared by a column's values on the page.
-struct AnchorValue {
+struct AnchorColumnValue {
   enum class Kind { kNull, kEmpty, kBytes };
   Kind kind = Kind::kNull;
   std::vector<std::uint8_t> bytes;
@@ -40,7 +40,7 @@ struct AnchorValue {
   bool has_bytes() const { return kind == Kind::kBytes && !bytes.empty(); }
 };
 
-struct CompressionInfo {
+struct PageCompressionInfo {
   // Byte 96: which parts are present.
   std::uint8_t flags = 0;
   // Bytes 99-100: where the dictionary starts, from page offset 96.
@@ -50,7 +50,7 @@ struct CompressionInfo {
   // The anchor record, when present and decodable.
   std::optional<CompressedRecordParts> anchor;
   // One value per column of the anchor record.
-  std::vector<AnchorValue> anchor_values;
+  std::vector<AnchorColumnValue> anchor_values;
   // Dictionary entries in index order; an entry that does not fit the page is left empty.
   std::vector<std::vector<std::uint8_t>> dictionary;
   // Number of entries the dictionary header announced.
@@ -59,7 +59,7 @@ struct CompressionInfo {
   bool has_anchor_flag() const { return (flags & 0x02) != 0; }
   bool has_dictionary_flag() const { return (flags & 0x04) != 0; }
   // The anchor value of a column, or nothing.
-  const AnchorValue* anchor_value(std::size_t column) const {
+  const AnchorColumnValue* anchor_value(std::size_t column) const {
     return column < anchor_values.size() ? &anchor_values[column] : nullptr;
   }
   // The dictionary entry at index, or nothing.
@@ -71,7 +71,7 @@ struct CompressionInfo {
 // Reads the compression information of a page (the view holds the whole page). table_columns,
 // when known, bounds the anchor values and settles the anchor's column count. Returns nothing
 // when the size field is 0.
-std::optional<CompressionInfo> ReadCompressionInfo(ByteReader page,
+std::optional<PageCompressionInfo> ReadCompressionInfo(ByteReader page,
                                                    std::optional<int> table_columns = std::nullopt);
 
 // True when the header's type flag bits say the page carries compression information.

@@ -41,7 +41,7 @@ int DefaultFixedSize(std::uint32_t code) {
   }
 }
 
-std::vector<std::uint8_t> ApplyPrefix(ByteReader value, const AnchorValue* anchor) {
+std::vector<std::uint8_t> ApplyPrefix(ByteReader value, const AnchorColumnValue* anchor) {
   if (!anchor || !anchor->has_bytes() || value.empty()) return value.to_vector();
   const std::size_t prefix = *value.u8(0);
   if (anchor->bytes.size() < prefix) return value.to_vector();
@@ -59,7 +59,7 @@ std::uint8_t PadByte(std::uint32_t code, std::size_t position) {
 
 class Rebuilder {
  public:
-  Rebuilder(const CompressedRecordParts& record, const CompressionInfo* info,
+  Rebuilder(const CompressedRecordParts& record, const PageCompressionInfo* info,
             const std::vector<CompressedColumn>& columns)
       : record_(record), info_(info), columns_(columns) {}
 
@@ -78,13 +78,13 @@ class Rebuilder {
   RebuiltColumn Expand(std::size_t i) {
     RebuiltColumn column;
     const std::uint8_t code = record_.code(i);
-    const AnchorValue* anchor = info_ ? info_->anchor_value(i) : nullptr;
+    const AnchorColumnValue* anchor = info_ ? info_->anchor_value(i) : nullptr;
     std::vector<std::uint8_t> raw;
     switch (code) {
       case kCodeNull:
         return column;
       case kCodeEmpty:
-        if (anchor && anchor->kind == AnchorValue::Kind::kNull) return column;
+        if (anchor && anchor->kind == AnchorColumnValue::Kind::kNull) return column;
         if (anchor && anchor->has_bytes()) raw = anchor->bytes;
         break;
       case kCodeLong: {
@@ -161,7 +161,7 @@ class Rebuilder {
   }
 
   const CompressedRecordParts& record_;
-  const CompressionInfo* info_;
+  const PageCompressionInfo* info_;
   const std::vector<CompressedColumn>& columns_;
   RebuiltRecord out_;
   std::size_t long_cursor_ = 0;
@@ -199,7 +199,7 @@ std::vector<std::uint8_t> ExpandCompressedInteger(ByteReader value, int width) {
 }
 
 std::optional<RebuiltRecord> RebuildCompressedRecord(const CompressedRecordParts& record,
-                                                     const CompressionInfo* info,
+                                                     const PageCompressionInfo* info,
                                                      const std::vector<CompressedColumn>& columns) {
   if (record.rejected || !HoldsRow(record.record_type)) return std::nullopt;
   if (record.column_count != static_cast<int>(columns.size())) return std::nullopt;

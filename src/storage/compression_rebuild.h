@@ -64,7 +64,7 @@ struct RebuiltRecord {
 // the last only reaching here when deleted rows were asked for), or a record whose column
 // count differs from the number of columns given.
 std::optional<RebuiltRecord> RebuildCompressedRecord(const CompressedRecordParts& record,
-                                                     const CompressionInfo* info,
+                                                     const PageCompressionInfo* info,
                                                      const std::vector<CompressedColumn>& columns);
 
 // The bytes a fixed-length column of this type takes in an uncompressed record.

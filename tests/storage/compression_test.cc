@@ -186,7 +186,7 @@ Bytes PageWithInfo(const Bytes& block) {
   return page;
 }
 
-TEST(CompressionInfo, AnchorPrefixAndDictionaryExpandValues) {
+TEST(PageCompressionInfo, AnchorPrefixAndDictionaryExpandValues) {
   const Bytes anchor = CompressedRecord({CompressedText("abcdef"), CompressedValue{0, {}, false}, CompressedInteger(1000),
                                          CompressedText("common prefix text")});
   const std::vector<Bytes> dictionary = {Text("first"), Text("a dictionary entry longer than seven")};
@@ -213,7 +213,7 @@ TEST(CompressionInfo, AnchorPrefixAndDictionaryExpandValues) {
   EXPECT_EQ(rebuilt->columns[3].bytes, Text("common !"));
 }
 
-TEST(CompressionInfo, AnchorWithoutDictionaryStartsAt101) {
+TEST(PageCompressionInfo, AnchorWithoutDictionaryStartsAt101) {
   const Bytes anchor = CompressedRecord({CompressedText("xyz")});
   const Bytes page = PageWithInfo(writer::CompressionInfoBlock(&anchor, nullptr));
   const auto info = ReadCompressionInfo(ByteReader(page));
@@ -223,7 +223,7 @@ TEST(CompressionInfo, AnchorWithoutDictionaryStartsAt101) {
   EXPECT_EQ(info->anchor_values[0].bytes, Text("xyz"));
 }
 
-TEST(CompressionInfo, DictionaryEntryPastPageEndIsLeftEmpty) {
+TEST(PageCompressionInfo, DictionaryEntryPastPageEndIsLeftEmpty) {
   const std::vector<Bytes> dictionary = {Text("kept"), Text("cut")};
   Bytes block = writer::CompressionInfoBlock(nullptr, &dictionary);
   // Move the dictionary to the last bytes of the page, so that the second entry runs past it.
@@ -242,7 +242,7 @@ TEST(CompressionInfo, DictionaryEntryPastPageEndIsLeftEmpty) {
   EXPECT_TRUE(info->dictionary[1].empty());
 }
 
-TEST(CompressionInfo, SizeZeroMeansNoInformation) {
+TEST(PageCompressionInfo, SizeZeroMeansNoInformation) {
   Bytes page(8192, 0);
   page[96] = 0x06;
   EXPECT_FALSE(ReadCompressionInfo(ByteReader(page)));

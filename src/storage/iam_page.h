@@ -1,0 +1,70 @@
+#pragma once
+// Index allocation map (IAM) pages: which extents (runs of 8 pages) and which single pages
+// belong to one allocation unit within one stretch of a data file.
+//
+// An IAM page is a record page with two records.
+// Slot 0, the IAM header record; offsets within its fixed data (record offset + 4):
+// | Offset | Width | Field                                                  |
+// |--------|-------|--------------------------------------------------------|
+// | 36     | 6     | start page: page number (4) then file id (2)           |
+// | 42     | 6 × 8 | single-page slots 0-7, each page number (4), file id (2) |
+// Slot 1, the extent bitmap record: its fixed data is the bitmap, one bit per extent, least
+// significant bit first within each byte; at most 7988 bytes (63904 extents).
+//
+// The extents of a bitmap lie in the stretch that holds the IAM page itself: the stretch
+// starts at the IAM page's own page number rounded down to a multiple of 511232 (the pages
+// 63904 extents span), not at the header's start page.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "storage/byte_reader.h"
+#include "storage/page_address.h"
+
+namespace portalmend {
+
+inline constexpr std::size_t kIamStartPageOffset = 36;
+inline constexpr std::size_t kIamSinglePagesOffset = 42;
+inline constexpr std::size_t kIamPointerSize = 6;
+inline constexpr std::size_t kIamSinglePageCount = 8;
+inline constexpr std::size_t kIamMaxExtents = 63904;
+inline constexpr std::int64_t kIamIntervalPages = 511232;
+inline constexpr int kPagesPerExtent = 8;
+
+// One allocated extent: its first page and the number of its last page (first + 7).
+struct ExtentEntry {
+  PageAddress first;
+  std::int32_t last_page = 0;
+};
+
+// The header fields of an IAM page.
+struct IamHeader {
+  // First page of the stretch the page maps, as the header records it.
+  PageAddress start_page{kPrimaryFileId, 0};
+  // Pages allocated one by one (page 0 where a slot is unused).
+  std::array<PageAddress, kIamSinglePageCount> single_pages{};
+  IamHeader() { single_pages.fill(PageAddress{kPrimaryFileId, 0}); }
+};
+
+// A 6-byte on-disk page pointer (page number, then file id) as a PageAddress.
+std::optional<PageAddress> ReadPagePointer(ByteReader bytes, std::size_t offset);
+
+// Decodes the header record's fixed data; fields that do not fit keep their initial values.
+IamHeader DecodeIamHeader(ByteReader header_fixed_data);
+
+// One flag (0 or 1) per extent of the bitmap record's fixed data, at most 63904.
+std::vector<std::uint8_t> DecodeExtentFlags(ByteReader bitmap_fixed_data);
+
+// The allocated extents in bitmap order. iam_page is the IAM page's own address (from its
+// header); extent_limit is the number of extents in its file: extents at or beyond it lie
+// past the end of the file and are left out.
+std::vector<ExtentEntry> ExtentList(const std::vector<std::uint8_t>& flags, PageAddress iam_page,
+                                    std::uint64_t extent_limit);
+
+// The pages of an extent in ascending order (nothing when last is below first).
+std::vector<PageAddress> PagesOfExtent(const ExtentEntry& extent);
+
+}  // namespace portalmend
