@@ -1,5 +1,7 @@
 #include "storage/lob_value.h"
 
+#include <algorithm>
+
 namespace portalmend {
 namespace {
 
@@ -81,7 +83,13 @@ LobValue LobAssembler::FromTextPointer(ByteReader pointer) {
 
 LobValue LobAssembler::FromInRowRoot(ByteReader value) {
   LobValue out;
-  for (const LobLink& link : InRowRootLinks(value)) Walk(link, 0, out);
+  const std::vector<LobLink> links = InRowRootLinks(value);
+  // The entries' sizes announce the value's length; reserving it spares the copies of a
+  // growing buffer (bounded, since a damaged root may announce anything).
+  std::uint64_t announced = 0;
+  for (const LobLink& link : links) announced += link.offset_or_size;
+  if (!collect_) out.bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(announced, kMaxReserve)));
+  for (const LobLink& link : links) Walk(link, 0, out);
   return out;
 }
 

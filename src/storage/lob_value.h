@@ -64,6 +64,8 @@ class LobAssembler {
   static constexpr std::size_t kInRowRootHeaderSize = 12;
   static constexpr std::size_t kInRowRootEntrySize = 12;
   static constexpr std::uint16_t kHighestFileId = 1000;
+  // Most bytes reserved ahead for a value whose root announces its length.
+  static constexpr std::uint64_t kMaxReserve = 256u * 1024 * 1024;
 
   LobAssembler(LobPageSource& source, bool collect = false, LobWalkLimits limits = {})
       : source_(source), collect_(collect), limits_(std::move(limits)) {}

@@ -1,6 +1,12 @@
 #include "storage/text_page.h"
 
 #include <algorithm>
+#include <climits>
+#include <span>
+
+#include "storage/app_settings.h"
+#include "storage/database_file.h"
+#include "storage/page_header.h"
 
 namespace portalmend {
 
@@ -20,6 +26,46 @@ std::optional<TextRecord> TextRecordAtSlot(ByteReader page, std::size_t slot) {
   const std::size_t offset = page.u16_or(kTextPageSlotArrayEnd - 2 * slot);
   if (offset < kTextPageHeaderSize || offset >= std::min<std::size_t>(page.size(), 8192)) return std::nullopt;
   return TextRecord::Decode(page.clamp(offset, 8192 - offset));
+}
+
+std::optional<std::vector<std::uint8_t>> ReadTextPageBuffer(const DatabaseFile& file, PageAddress requested) {
+  auto buffer = file.read_raw_page(requested);
+  if (buffer) {
+    const CPage_Header header = CPage_Header::DecodeHeaderOnly(std::span<const std::uint8_t>(*buffer));
+    const std::int64_t shift = std::int64_t{header.page_number()} - requested.page_number;
+    const std::int64_t shifted = requested.page_number - shift;
+    if (shift != 0 && shifted > 0 && shifted <= INT32_MAX) {
+      const PageAddress candidate{requested.file_id, static_cast<std::int32_t>(shifted)};
+      auto candidate_buffer = file.read_raw_page(candidate);
+      if (candidate_buffer &&
+          CPage_Header::DecodeHeaderOnly(std::span<const std::uint8_t>(*candidate_buffer)).page_number() ==
+              requested.page_number) {
+        buffer = std::move(candidate_buffer);
+      }
+    }
+  }
+  if (!buffer) return std::nullopt;
+  CPage_Header::Decode(std::span<std::uint8_t>(*buffer));
+  return buffer;
+}
+
+std::optional<TextRecord> DatabaseLobSource::ReadTextRecord(const LobLink& link) {
+  const PageAddress address{link.file_id, link.page_number};
+  if (!cached_address_ || *cached_address_ != address) {
+    auto buffer = ReadTextPageBuffer(file_, address);
+    cached_address_ = address;
+    cached_page_ = buffer ? std::move(*buffer) : std::vector<std::uint8_t>();
+    ++pages_read_;
+  }
+  if (cached_page_.empty()) return std::nullopt;
+  return TextRecordAtSlot(ByteReader(cached_page_.data(), std::min<std::size_t>(cached_page_.size(), 8192)),
+                          link.slot);
+}
+
+LobWalkLimits LobWalkLimitsFromSettings() {
+  LobWalkLimits limits;
+  limits.stop = [] { return theApp.abort_flag.load() != 0; };
+  return limits;
 }
 
 }  // namespace portalmend

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "storage/byte_reader.h"
+#include "storage/lob_value.h"
+#include "storage/page_address.h"
 #include "storage/text_record.h"
 
 namespace portalmend {
@@ -26,5 +28,33 @@ std::vector<std::uint16_t> TextPageSlotOffsets(ByteReader page);
 // The text record of one slot of a page, or nothing when the slot does not exist or points
 // outside the page body.
 std::optional<TextRecord> TextRecordAtSlot(ByteReader page, std::size_t slot);
+
+class DatabaseFile;
+
+// Reads the page at `requested` for its text records, torn-page bits restored. When the page
+// found there stores another page number (a file whose pages are shifted against their
+// positions), the shift s = stored - requested is applied: the page at position requested - s
+// is taken when it stores the requested number; otherwise the page at the requested position
+// is used as it is. Nothing when no page can be read.
+std::optional<std::vector<std::uint8_t>> ReadTextPageBuffer(const DatabaseFile& file, PageAddress requested);
+
+// The records of a large-object tree read from the text pages of a data file. The page read
+// last is kept, so that the records sharing a page cost one read.
+class DatabaseLobSource : public LobPageSource {
+ public:
+  explicit DatabaseLobSource(const DatabaseFile& file) : file_(file) {}
+  std::optional<TextRecord> ReadTextRecord(const LobLink& link) override;
+  // Pages read so far.
+  std::size_t pages_read() const { return pages_read_; }
+
+ private:
+  const DatabaseFile& file_;
+  std::optional<PageAddress> cached_address_;
+  std::vector<std::uint8_t> cached_page_;
+  std::size_t pages_read_ = 0;
+};
+
+// Walk limits that stop when the user asks to stop the current work.
+LobWalkLimits LobWalkLimitsFromSettings();
 
 }  // namespace portalmend

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/page_writer.h"
+
 namespace portalmend::writer {
 namespace {
 
@@ -82,6 +84,16 @@ Bytes InRowRoot(const std::vector<WriterLink>& entries, std::uint8_t complex_id)
     PutAddress(out, e.target);
   }
   return out;
+}
+
+std::vector<std::uint8_t> TextPage(std::int32_t page_number, const std::vector<Bytes>& records,
+                                   std::int32_t object_id, std::uint16_t file_id,
+                                   std::optional<std::int32_t> stored_page_number) {
+  PageWriter page = standard_page(static_cast<std::uint32_t>(page_number), object_id, 3,
+                                  static_cast<std::int16_t>(file_id));
+  if (stored_page_number) page.header().page_number = *stored_page_number;
+  for (const Bytes& record : records) page.add_record(record);
+  return page.build();
 }
 
 RecordAddress LobPageSet::Add(const Bytes& record) {

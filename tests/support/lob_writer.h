@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace portalmend::writer {
@@ -71,6 +72,12 @@ class LobPageSet {
   std::size_t current_used_ = 0;
   std::uint16_t file_id_;
 };
+
+// A text page (type 3) at page_number of file_id owned by object_id holding records in slot
+// order; the header stores stored_page_number when given (a page shifted against its position).
+std::vector<std::uint8_t> TextPage(std::int32_t page_number, const std::vector<Bytes>& records,
+                                   std::int32_t object_id = 77, std::uint16_t file_id = 1,
+                                   std::optional<std::int32_t> stored_page_number = std::nullopt);
 
 // How a value's tree is shaped.
 enum class LobShape {
