@@ -75,6 +75,25 @@ CBootPage::CBootPage(std::vector<std::uint8_t> buffer, const DatabaseFile* file)
 
 CBootPage::~CBootPage() = default;
 
+bool choose_collation(const CollationTable& table, std::int32_t boot_collation_id, bool automatic,
+                      std::int64_t manual_id, ChosenCollation& chosen) {
+  if (!automatic) {
+    const CollationEntry* entry = table.find(manual_id);
+    if (entry == nullptr) return false;
+    chosen.choose(manual_id, *entry);
+    return true;
+  }
+  std::int64_t id = boot_collation_id;
+  const CollationEntry* entry = table.find(id);
+  if (entry == nullptr) {
+    id = static_cast<std::uint16_t>(boot_collation_id & 0xFFFF);
+    entry = table.find(id);
+  }
+  if (entry == nullptr) return false;
+  chosen.choose(id, *entry);
+  return true;
+}
+
 std::int64_t measure_page_shift(const DatabaseFile& file) {
   const std::vector<PageRef>* pages = nullptr;
   for (const std::int32_t object : {kSysAllocUnits, kSysColPars}) {

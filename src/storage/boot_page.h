@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "storage/page.h"
+#include "values/collation_table.h"
 
 namespace portalmend {
 
@@ -83,6 +84,13 @@ struct BootInfo {
 // to sysallocunits (object 7), else syscolpars (object 41), minus that page's position; 0 when
 // there is no such page or its header cannot be read.
 std::int64_t measure_page_shift(const DatabaseFile& file);
+
+// Chooses the database's collation from the table: automatically from the boot page's id (the
+// full 32-bit value, sign-extended, and failing that its low 16 bits), or the id the user chose.
+// On a hit `chosen` takes the id, name and code page and becomes known; on a miss it is left as
+// it was. Returns whether a collation was chosen.
+bool choose_collation(const CollationTable& table, std::int32_t boot_collation_id, bool automatic,
+                      std::int64_t manual_id, ChosenCollation& chosen);
 
 // Finds the boot page at position 9 - page shift and decodes it; nothing when that position is
 // not a page of the file or cannot be read.
