@@ -4,14 +4,14 @@
 
 namespace portalmend::writer {
 
-void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value) {
+void append_u16(std::vector<std::uint8_t>& out, std::uint16_t value) {
   out.push_back(static_cast<std::uint8_t>(value & 0xFF));
   out.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  put_u16(out, static_cast<std::uint16_t>(value & 0xFFFF));
-  put_u16(out, static_cast<std::uint16_t>(value >> 16));
+void append_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  append_u16(out, static_cast<std::uint16_t>(value & 0xFFFF));
+  append_u16(out, static_cast<std::uint16_t>(value >> 16));
 }
 
 std::uint8_t status_a(std::uint8_t type, bool null_bitmap, bool variable_columns, bool versioning, bool compressed) {
@@ -28,7 +28,7 @@ std::vector<std::uint8_t> encode_record(const RecordSpec& spec) {
   std::vector<std::uint8_t> out;
   out.push_back(status_a(spec.record_type, spec.null_bitmap, variable_flag, spec.versioning));
   out.push_back(spec.status_b);
-  put_u16(out, spec.fixed_end.value_or(static_cast<std::uint16_t>(kFixedDataOffset + spec.fixed.size())));
+  append_u16(out, spec.fixed_end.value_or(static_cast<std::uint16_t>(kFixedDataOffset + spec.fixed.size())));
   out.insert(out.end(), spec.fixed.begin(), spec.fixed.end());
 
   std::uint16_t columns = 1;
@@ -39,7 +39,7 @@ std::vector<std::uint8_t> encode_record(const RecordSpec& spec) {
   } else if (!spec.variable.empty()) {
     columns = static_cast<std::uint16_t>(spec.variable.size());
   }
-  put_u16(out, columns);
+  append_u16(out, columns);
   if (spec.null_bitmap) {
     std::vector<std::uint8_t> bitmap((columns + 7u) / 8u, 0);
     for (std::size_t i = 0; i < spec.nulls.size() && i / 8 < bitmap.size(); ++i) {
@@ -49,14 +49,14 @@ std::vector<std::uint8_t> encode_record(const RecordSpec& spec) {
   }
   if (!variable_flag) return out;
 
-  put_u16(out, spec.variable_count.value_or(static_cast<std::uint16_t>(spec.variable.size())));
+  append_u16(out, spec.variable_count.value_or(static_cast<std::uint16_t>(spec.variable.size())));
   // End offsets count from the record start: after the offset array come the values in order.
   std::size_t end = out.size() + 2 * spec.variable.size();
   for (const VariableColumn& column : spec.variable) {
     end += column.bytes.size();
     std::uint16_t stored = static_cast<std::uint16_t>(end & 0x7FFF);
     if (column.complex) stored = static_cast<std::uint16_t>(stored | kComplexColumnBit);
-    put_u16(out, stored);
+    append_u16(out, stored);
   }
   for (const VariableColumn& column : spec.variable) out.insert(out.end(), column.bytes.begin(), column.bytes.end());
   return out;
@@ -65,21 +65,21 @@ std::vector<std::uint8_t> encode_record(const RecordSpec& spec) {
 std::vector<std::uint8_t> forwarding_stub(PageAddress target, std::int16_t slot) {
   std::vector<std::uint8_t> out;
   out.push_back(status_a(kForwardingStub, false, false));
-  put_u32(out, static_cast<std::uint32_t>(target.page_number));
-  put_u16(out, target.file_id);
-  put_u16(out, static_cast<std::uint16_t>(slot));
+  append_u32(out, static_cast<std::uint32_t>(target.page_number));
+  append_u16(out, target.file_id);
+  append_u16(out, static_cast<std::uint16_t>(slot));
   return out;
 }
 
 std::vector<std::uint8_t> sparse_vector(const std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>& columns) {
   std::vector<std::uint8_t> out;
-  put_u16(out, static_cast<std::uint16_t>(kSparseVectorComplexId));
-  put_u16(out, static_cast<std::uint16_t>(columns.size()));
-  for (const auto& column : columns) put_u16(out, column.first);
+  append_u16(out, static_cast<std::uint16_t>(kSparseVectorComplexId));
+  append_u16(out, static_cast<std::uint16_t>(columns.size()));
+  for (const auto& column : columns) append_u16(out, column.first);
   std::size_t end = 4 + 4 * columns.size();
   for (const auto& column : columns) {
     end += column.second.size();
-    put_u16(out, static_cast<std::uint16_t>(end));
+    append_u16(out, static_cast<std::uint16_t>(end));
   }
   for (const auto& column : columns) out.insert(out.end(), column.second.begin(), column.second.end());
   return out;

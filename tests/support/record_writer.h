@@ -54,7 +54,7 @@ std::vector<std::uint8_t> forwarding_stub(PageAddress target, std::int16_t slot)
 std::vector<std::uint8_t> sparse_vector(const std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>& columns);
 
 // Little-endian helpers for composing other structures.
-void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value);
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value);
+void append_u16(std::vector<std::uint8_t>& out, std::uint16_t value);
+void append_u32(std::vector<std::uint8_t>& out, std::uint32_t value);
 
 }  // namespace portalmend::writer
