@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "storage/app_settings.h"
 #include "storage/database_file.h"
 
 namespace portalmend {
@@ -124,6 +125,20 @@ std::optional<BootInfo> read_boot_info(const DatabaseFile& file) {
   info.version_text = boot.version_text();
   info.database_name = boot.database_name();
   info.collation_id = boot.collation_id();
+  return info;
+}
+
+std::optional<BootInfo> locate_and_read_boot_page(DatabaseFile& file, const CollationTable& table,
+                                                  ChosenCollation& chosen) {
+  file.set_database_name({});
+  std::optional<BootInfo> info = read_boot_info(file);
+  if (!info) return std::nullopt;
+  file.set_database_name(info->database_name);
+  theApp.database_version = info->version_text;
+  if (choose_collation(table, info->collation_id, theApp.collation_automatic.load() != 0,
+                       theApp.collation_manual_id.load(), chosen)) {
+    theApp.collation_name = chosen.name;
+  }
   return info;
 }
 

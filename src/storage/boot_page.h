@@ -96,4 +96,11 @@ bool choose_collation(const CollationTable& table, std::int32_t boot_collation_i
 // not a page of the file or cannot be read.
 std::optional<BootInfo> read_boot_info(const DatabaseFile& file);
 
+// Locates and reads the boot page of `file`: clears and then fills the file's database name,
+// sets the application's database version text, and chooses the collation into `chosen` by the
+// application's collation option (setting the application's collation name on a hit). When no
+// boot page can be read the name stays empty and the rest as it was. Returns what was read.
+std::optional<BootInfo> locate_and_read_boot_page(DatabaseFile& file, const CollationTable& table,
+                                                  ChosenCollation& chosen);
+
 }  // namespace portalmend

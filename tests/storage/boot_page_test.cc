@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/app_settings.h"
 #include "storage/database_file.h"
 #include "storage/headless_frame.h"
 #include "support/boot_page_writer.h"
@@ -171,6 +172,53 @@ TEST_F(BootPageFiles, BootPositionOutsideTheFileGivesNothing) {
     file.set_page(14, system_page(7, 14 + shift));
     EXPECT_FALSE(boot_of(file)) << shift;
   }
+}
+
+TEST_F(BootPageFiles, ReadingTheBootPageFillsNameVersionAndCollation) {
+  CollationTable table;
+  table.add_line("Latin1_General_CI_AS\t53256\t1252");
+  table.add_line("Chinese_PRC_CI_AS\t53284\t936");
+  writer::DataFileWriter file(24);
+  writer::BootPageFields boot;
+  boot.name = "Contoso Content";
+  boot.version = 957;
+  boot.collation_id = 53256;
+  file.set_page(9, writer::boot_page(boot));
+  ASSERT_TRUE(boot_of(file));
+
+  struct Case {
+    bool automatic;
+    std::int64_t manual_id;
+    const char* collation;
+  };
+  for (const Case c : {Case{true, 0, "Latin1_General_CI_AS"}, Case{false, 53284, "Chinese_PRC_CI_AS"}}) {
+    theApp.reset();
+    theApp.collation_automatic = c.automatic ? 1 : 0;
+    theApp.collation_manual_id = c.manual_id;
+    ChosenCollation chosen;
+    const std::optional<BootInfo> info = locate_and_read_boot_page(*database_, table, chosen);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(database_->database_name(), "Contoso");
+    EXPECT_EQ(theApp.database_version, " SQL Server 2022");
+    EXPECT_EQ(chosen.name, c.collation);
+    EXPECT_EQ(theApp.collation_name, c.collation);
+  }
+  theApp.reset();
+}
+
+TEST_F(BootPageFiles, UnreadableBootPageLeavesTheNameEmptyAndTheRestAsItWas) {
+  writer::DataFileWriter file(24);
+  file.set_page(14, system_page(7, 14 + 9));  // boot position 0
+  ASSERT_FALSE(boot_of(file));
+  theApp.reset();
+  theApp.database_version = "before";
+  database_->set_database_name("stale");
+  ChosenCollation chosen;
+  EXPECT_FALSE(locate_and_read_boot_page(*database_, CollationTable{}, chosen));
+  EXPECT_EQ(database_->database_name(), "");
+  EXPECT_EQ(theApp.database_version, "before");
+  EXPECT_FALSE(chosen.known);
+  theApp.reset();
 }
 
 }  // namespace
