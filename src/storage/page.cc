@@ -4,7 +4,6 @@
 #include <span>
 #include <utility>
 
-#include "storage/compressed_seam.h"
 #include "storage/database_file.h"
 
 namespace portalmend {
@@ -56,7 +55,7 @@ PrimaryRecordPage::PrimaryRecordPage(std::vector<std::uint8_t> buffer, const Dat
                                      const ReadOptions& options, Build build)
     : RecordPage(std::move(buffer), file) {
   if (build == Build::kNoRecords) return;
-  if (header_.has_compression_info()) read_compression_info(*this, options);
+  read_compression(options);
   if (options.carving()) carve(options);
   build_records(options);
 }
@@ -69,14 +68,18 @@ bool PrimaryRecordPage::slot_is_unusable(std::uint16_t offset, const ReadOptions
   return offset == 0 || offset > kPageSize || offset < kPageBodyOffset;
 }
 
+void PrimaryRecordPage::read_compression(const ReadOptions& options) {
+  // Tables of the SQL Server 2000 layout are never compressed.
+  if (options.legacy_catalog || !header_.has_compression_info()) return;
+  compression_info_ = ReadCompressionInfo(page_bytes());
+}
+
 std::unique_ptr<CPrimaryRecord> PrimaryRecordPage::build_record(std::uint16_t offset, const ReadOptions& options,
                                                                 int depth) {
+  // Compressed records keep their decoded regions; the row reader rebuilds them with the
+  // table's columns and this page's compression information.
   const auto max_length = static_cast<std::uint16_t>(kPageSize - offset);
-  auto record = std::make_unique<CPrimaryRecord>(site(depth), offset, max_length, options);
-  if (record->compressed() && !record->rejected() && !options.legacy_catalog) {
-    rebuild_compressed_record(*record, *this, options);
-  }
-  return record;
+  return std::make_unique<CPrimaryRecord>(site(depth), offset, max_length, options);
 }
 
 void PrimaryRecordPage::build_records(const ReadOptions& options) {
@@ -100,7 +103,7 @@ std::unique_ptr<PrimaryRecordPage> PrimaryRecordPage::one_slot(std::vector<std::
                                                                const ReadOptions& options, int forwarding_depth) {
   std::unique_ptr<PrimaryRecordPage> page(
       new PrimaryRecordPage(std::move(buffer), file, options, Build::kNoRecords));
-  if (page->header_.has_compression_info()) read_compression_info(*page, options);
+  page->read_compression(options);
   // Slot numbers run from 0 to slot count - 1; anything else names no record.
   if (!page->slot_array_ || !page->header_.is_consistent() || slot < 0 || slot >= page->slot_count_) {
     return page;

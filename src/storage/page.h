@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "storage/byte_reader.h"
+#include "storage/compression_info.h"
 #include "storage/page_address.h"
 #include "storage/page_header.h"
 #include "storage/read_options.h"
@@ -92,25 +93,6 @@ class RecordPage : public CPage {
   int slot_count_ = 0;
 };
 
-// A value of the anchor record of a compressed page: its bytes and length (-2 null, -1 empty).
-struct AnchorValue {
-  std::optional<std::vector<std::uint8_t>> bytes;
-  std::int32_t length = 0;
-};
-
-// One entry of the dictionary of a compressed page.
-struct DictionaryEntry {
-  std::optional<std::vector<std::uint8_t>> bytes;
-  std::int32_t length = 0;
-};
-
-// The compression information record of a page-compressed page.
-struct CompressionInfo {
-  std::unique_ptr<CPrimaryRecord> anchor_record;
-  std::vector<AnchorValue> anchor_values;
-  std::vector<DictionaryEntry> dictionary;
-};
-
 // A record page whose slots hold data or index records.
 class PrimaryRecordPage : public RecordPage {
  public:
@@ -148,9 +130,9 @@ class PrimaryRecordPage : public RecordPage {
   // Number of records that carving added beyond the header's slot count.
   int carved_count() const { return carved_count_; }
 
-  // The compression information of a page-compressed page, or nothing.
+  // The compression information (anchor record and dictionary) of a page-compressed page, or
+  // nothing; the row readers pass it to the rebuild of compressed records.
   const std::optional<CompressionInfo>& compression_info() const { return compression_info_; }
-  std::optional<CompressionInfo>& mutable_compression_info() { return compression_info_; }
 
  protected:
   enum class Build { kAllSlots, kNoRecords };
@@ -162,7 +144,9 @@ class PrimaryRecordPage : public RecordPage {
   void carve(const ReadOptions& options);
   // True when slot `index` at `offset` is to give an empty entry.
   bool slot_is_unusable(std::uint16_t offset, const ReadOptions& options) const;
-  // Builds the record at `offset`, rebuilding a compressed one.
+  // Reads the compression information when the header announces one.
+  void read_compression(const ReadOptions& options);
+  // Builds the record at `offset`.
   std::unique_ptr<CPrimaryRecord> build_record(std::uint16_t offset, const ReadOptions& options, int depth);
   void build_records(const ReadOptions& options);
 

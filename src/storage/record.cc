@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "storage/compressed_seam.h"
 #include "storage/page.h"
 #include "storage/page_address.h"
 
@@ -102,7 +101,7 @@ CPrimaryRecord::CPrimaryRecord(const RecordSite& site, std::size_t offset, std::
   if (!admit(site, bytes, options)) return;
 
   if (compressed_) {
-    decode_compressed_record(*this, bytes, options);
+    decode_compressed(bytes);
     return;
   }
 
@@ -253,14 +252,30 @@ bool CPrimaryRecord::is_null(std::size_t index) const {
   return ((*null_bitmap_)[byte] >> (index % 8)) & 1;
 }
 
-void CPrimaryRecord::set_fixed_data(std::optional<std::vector<std::uint8_t>> data, std::int16_t length) {
-  fixed_data_ = std::move(data);
-  fixed_length_ = length;
-}
-
-void CPrimaryRecord::set_variable_values(std::vector<VariableValue> values) {
-  variable_values_ = std::move(values);
+void CPrimaryRecord::decode_compressed(ByteReader bytes) {
+  CompressedRecordParts parts = DecodeCompressedRecord(bytes);
+  rejected_ = rejected_ || parts.rejected;
+  // The short data region stands for the fixed data until the record is rebuilt.
+  if (!parts.short_region.empty() && parts.short_region.size() < static_cast<std::size_t>(kMaxFixedLength)) {
+    fixed_data_ = parts.short_region;
+    fixed_length_ = static_cast<std::int16_t>(parts.short_region.size());
+  }
+  column_count_ = static_cast<std::int16_t>(parts.column_count);
+  if (!parts.null_bitmap.empty()) null_bitmap_ = parts.null_bitmap;
+  variable_values_.clear();
+  for (const CompressedLongValue& long_value : parts.long_values) {
+    VariableValue entry;
+    entry.complex = long_value.complex;
+    if (!long_value.bytes.empty()) {
+      entry.bytes = long_value.bytes;
+      entry.length = static_cast<std::int32_t>(long_value.bytes.size());
+    }
+    variable_values_.push_back(std::move(entry));
+  }
   variable_count_ = static_cast<std::int16_t>(variable_values_.size());
+  record_length_ = static_cast<std::int32_t>(parts.record_length);
+  if (parts.record_length > 0 && parts.record_length <= bytes.size()) record_bytes_ = bytes.copy(0, parts.record_length);
+  compressed_parts_ = std::move(parts);
 }
 
 }  // namespace portalmend

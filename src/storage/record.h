@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "storage/byte_reader.h"
+#include "storage/compression_record.h"
 #include "storage/read_options.h"
 
 namespace portalmend {
@@ -172,18 +173,6 @@ class CRecord {
   std::uint8_t page_type_ = 0;
 };
 
-// The pieces of a compressed record, filled by the compressed-record decoder. Until it has
-// run, `source` holds the record's bytes (up to its maximum length) so nothing is lost.
-struct CompressedPieces {
-  std::vector<std::uint8_t> source;
-  // One 4-bit column descriptor code per column.
-  std::vector<std::uint8_t> codes;
-  // The values of the long data region, in order, with their complex flags.
-  std::vector<VariableValue> long_values;
-  // Whether the decoder has filled the pieces.
-  bool decoded = false;
-};
-
 // One decoded data or index record.
 class CPrimaryRecord : public CRecord {
  public:
@@ -215,17 +204,10 @@ class CPrimaryRecord : public CRecord {
   // Whether column `index` (0-based) is marked null in the bitmap; false without a bitmap.
   bool is_null(std::size_t index) const;
 
-  // The pieces of a compressed record.
-  const CompressedPieces& compressed_pieces() const { return compressed_pieces_; }
-
-  // Used by the compressed-record decoder to put the rebuilt pieces in place.
-  CompressedPieces& mutable_compressed_pieces() { return compressed_pieces_; }
-  void set_fixed_data(std::optional<std::vector<std::uint8_t>> data, std::int16_t length);
-  void set_null_bitmap(std::optional<std::vector<std::uint8_t>> bitmap) { null_bitmap_ = std::move(bitmap); }
-  void set_column_count(std::int16_t count) { column_count_ = count; }
-  void set_variable_values(std::vector<VariableValue> values);
-  void set_record_length(std::int32_t length) { record_length_ = length; }
-  void set_rejected(bool rejected) { rejected_ = rejected; }
+  // The regions of a compressed record (column descriptor codes, short and long data), or
+  // nothing for a record in the ordinary format. The row reader rebuilds the record from them
+  // with the table's columns.
+  const std::optional<CompressedRecordParts>& compressed_parts() const { return compressed_parts_; }
 
  private:
   CPrimaryRecord() = default;
@@ -233,6 +215,8 @@ class CPrimaryRecord : public CRecord {
   // Steps shared by both constructors: the page test, status byte A and the admitted types.
   // Returns false when the record is rejected.
   bool admit(const RecordSite& site, ByteReader bytes, const ReadOptions& options);
+  // Takes the regions of a compressed record.
+  void decode_compressed(ByteReader bytes);
   // Decodes from the column count on; returns the running offset after the record's pieces.
   std::size_t decode_columns(ByteReader bytes, std::size_t offset, bool has_fixed,
                              const ReadOptions& options);
@@ -250,7 +234,7 @@ class CPrimaryRecord : public CRecord {
   std::vector<std::uint16_t> variable_ends_;
   std::vector<VariableValue> variable_values_;
   std::optional<SparseVector> sparse_vector_;
-  CompressedPieces compressed_pieces_;
+  std::optional<CompressedRecordParts> compressed_parts_;
 };
 
 struct CPrimaryRecord::Carved {

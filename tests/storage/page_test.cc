@@ -8,6 +8,7 @@
 #include "storage/app_settings.h"
 #include "storage/database_file.h"
 #include "storage/headless_frame.h"
+#include "support/compressed_writer.h"
 #include "support/data_file_writer.h"
 #include "support/page_writer.h"
 #include "support/record_writer.h"
@@ -219,13 +220,37 @@ TEST(RecordPage, TornBitsAreRestoredBeforeRecordsAreRead) {
   EXPECT_EQ(text_of(page.records()[0]), std::string(1200, 'q'));
 }
 
-TEST(RecordPage, CompressedRecordsAreKeptForTheirDecoder) {
+TEST(RecordPage, CompressedPagesKeepTheirCompressionInformation) {
+  const std::vector<std::uint8_t> anchor = writer::CompressedRecord({writer::CompressedText("abcdef")});
+  const std::vector<std::vector<std::uint8_t>> dictionary = {bytes_of("shared")};
+  const std::vector<std::uint8_t> info = writer::CompressionInfoBlock(&anchor, &dictionary);
   PageWriter writer = data_page();
-  writer.add_record(std::vector<std::uint8_t>{0x01, 0x02, 0x32, 0x41, 0x42});
-  const PrimaryRecordPage page(writer.build(), nullptr, {});
-  ASSERT_TRUE(page.records()[0]);
-  EXPECT_TRUE(page.records()[0]->compressed());
-  EXPECT_FALSE(page.records()[0]->compressed_pieces().source.empty());
+  writer.header().type_flag_bits = 0x80;
+  // The compression information sits at the start of the body; the rows follow it.
+  writer.put_bytes(96, info);
+  const std::size_t row_at = 96 + info.size();
+  writer.put_bytes(row_at, writer::CompressedRecord({writer::CompressedValue{12, {0}, false}}));
+  writer.add_slot(static_cast<std::uint16_t>(row_at));
+  const std::vector<std::uint8_t> page_bytes = writer.build();
+
+  struct Case {
+    bool legacy;
+    bool has_info;
+  };
+  for (const Case c : {Case{false, true}, Case{true, false}}) {
+    ReadOptions options;
+    options.legacy_catalog = c.legacy;
+    const PrimaryRecordPage page(page_bytes, nullptr, options);
+    EXPECT_EQ(page.compression_info().has_value(), c.has_info);
+    if (c.has_info) {
+      ASSERT_EQ(page.compression_info()->dictionary.size(), 1u);
+      EXPECT_EQ(page.compression_info()->dictionary[0], bytes_of("shared"));
+    }
+    ASSERT_EQ(page.record_count(), 1u);
+    ASSERT_TRUE(page.records()[0]);
+    EXPECT_TRUE(page.records()[0]->compressed_parts());
+    EXPECT_EQ(page.records()[0]->compressed_parts()->code(0), kCodeDictionary);
+  }
 }
 
 // Forwarding stubs read through a file written to disk.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "storage/page_address.h"
+#include "support/compressed_writer.h"
 #include "support/record_writer.h"
 
 namespace portalmend {
@@ -254,15 +255,28 @@ TEST(Record, FixedDataReachingPastTheRecordIsNotTaken) {
   EXPECT_EQ(record.fixed_length(), 8055);
 }
 
-TEST(Record, CompressedRecordIsKeptWithItsBytes) {
-  const std::vector<std::uint8_t> bytes = {0x01, 0x02, 0x21, 0x05, 0x06};
+TEST(Record, CompressedRecordKeepsItsRegionsForTheRebuild) {
+  const std::vector<std::uint8_t> bytes = writer::CompressedRecord(
+      {writer::CompressedInteger(5), writer::CompressedValue{1, {}, false}, writer::CompressedText("a long enough text")});
   const CPrimaryRecord record = decode(page_with(bytes));
   EXPECT_TRUE(record.compressed());
   EXPECT_FALSE(record.rejected());
-  EXPECT_FALSE(record.fixed_data());
-  ASSERT_GE(record.compressed_pieces().source.size(), bytes.size());
-  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), record.compressed_pieces().source.begin()));
-  EXPECT_EQ(record.compressed_pieces().source.size(), kPageSize - kRecordOffset);
+  ASSERT_TRUE(record.compressed_parts());
+  EXPECT_EQ(record.compressed_parts()->column_count, 3);
+  EXPECT_EQ(record.column_count(), 3);
+  EXPECT_EQ(record.compressed_parts()->code(1), kCodeEmpty);
+  // The short data region stands for the fixed data; the long values for the variable ones.
+  ASSERT_TRUE(record.fixed_data());
+  EXPECT_EQ(*record.fixed_data(), std::vector<std::uint8_t>{0x85});
+  ASSERT_EQ(record.variable_values().size(), 1u);
+  EXPECT_EQ(record.variable_values()[0].bytes, bytes_of("a long enough text"));
+  EXPECT_EQ(record.record_length(), static_cast<std::int32_t>(bytes.size()));
+}
+
+TEST(Record, CompressedRecordWithoutColumnsIsRejected) {
+  const CPrimaryRecord record = decode(page_with({0x01, 0x00, 0x00}));
+  EXPECT_TRUE(record.compressed());
+  EXPECT_TRUE(record.rejected());
 }
 
 TEST(Record, ForwardingStubWithoutAFileHasMissingTarget) {
