@@ -132,7 +132,7 @@ class PrimaryRecordPage : public RecordPage {
 
   // The compression information (anchor record and dictionary) of a page-compressed page, or
   // nothing; the row readers pass it to the rebuild of compressed records.
-  const std::optional<CompressionInfo>& compression_info() const { return compression_info_; }
+  const std::optional<PageCompressionInfo>& compression_info() const { return compression_info_; }
 
  protected:
   enum class Build { kAllSlots, kNoRecords };
@@ -153,7 +153,7 @@ class PrimaryRecordPage : public RecordPage {
   std::vector<std::unique_ptr<CPrimaryRecord>> records_;
   std::vector<std::uint16_t> record_offsets_;
   std::vector<CPrimaryRecord> carved_records_;
-  std::optional<CompressionInfo> compression_info_;
+  std::optional<PageCompressionInfo> compression_info_;
   int carved_count_ = 0;
 };
 
