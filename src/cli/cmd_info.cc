@@ -8,6 +8,9 @@
 
 #include "cli/commands.h"
 #include "cli/open_database.h"
+#include "cli/record_listing.h"
+#include "storage/boot_page.h"
+#include "values/collation_table.h"
 
 namespace portalmend::cli {
 
@@ -76,6 +79,9 @@ int run_info(const Args& args) {
   const std::unique_ptr<DatabaseFile> db = open_database(path, frame, verbose);
   if (!db) return 1;
   print_file_summary(*db, stdout);
+  CollationTable collations;
+  collations.load_beside_executable();
+  print_boot_info(stdout, read_boot_info(*db), collations);
   return 0;
 }
 

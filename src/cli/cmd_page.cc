@@ -1,4 +1,5 @@
-// portalmend-cli page FILE N [--file-id F]: the decoded header of one page.
+// portalmend-cli page FILE N [--file-id F] [--deleted] [--advanced-deleted]: the decoded header
+// of one page and the records in its slots.
 
 #include <cstdint>
 #include <cstdio>
@@ -8,12 +9,16 @@
 
 #include "cli/commands.h"
 #include "cli/open_database.h"
+#include "cli/record_listing.h"
+#include "storage/app_settings.h"
+#include "storage/page.h"
 
 namespace portalmend::cli {
 
 namespace {
 
-constexpr const char kPageUsage[] = "usage: portalmend-cli page FILE N [--file-id F] [--verbose]";
+constexpr const char kPageUsage[] =
+    "usage: portalmend-cli page FILE N [--file-id F] [--deleted] [--advanced-deleted] [--verbose]";
 
 int page_usage(const char* why) {
   std::fprintf(stderr, "portalmend-cli page: %s\n%s\n", why, kPageUsage);
@@ -61,6 +66,10 @@ int run_page(const Args& args) {
       file_id = *value;
     } else if (arg == "--verbose" || arg == "-v") {
       verbose = true;
+    } else if (arg == "--deleted") {
+      theApp.show_deleted_records = 1;
+    } else if (arg == "--advanced-deleted") {
+      theApp.advanced_deleted_records = 1;
     } else if (arg.size() > 1 && arg[0] == '-' && !parse_integer(arg)) {
       return page_usage(("unknown option '" + arg + "'").c_str());
     } else {
@@ -78,12 +87,15 @@ int run_page(const Args& args) {
   if (address.file_id > kPrimaryFileId) db->register_folder_files();
 
   std::optional<CPage_Header> header;
+  std::optional<PageBuffer> buffer;
   if (address.file_id == kPrimaryFileId && address.page_number == 0) {
     // The page readers serve pages from 1 on; the file header page is shown from the bytes.
     PageBuffer page(kPageBufferSize, 0);
     db->read_bytes(db->leading_offset(), page.data(), kPageSize);
+    buffer = page;
     header = CPage_Header::Decode(page);
   } else {
+    buffer = db->read_raw_page(address);
     header = db->read_page_header(address);
   }
   if (!header) {
@@ -93,6 +105,11 @@ int run_page(const Args& args) {
   }
   std::printf("page %u:%d\n", unsigned{address.file_id}, address.page_number);
   print_page_header(*header, stdout);
+  if (buffer) {
+    // The deleted-record options reach the page through the settings, as in the desktop program.
+    const CDataPage page(std::move(*buffer), db.get(), ReadOptions::from_settings());
+    print_page_records(stdout, page);
+  }
   return 0;
 }
 

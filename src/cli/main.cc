@@ -19,8 +19,10 @@ namespace {
 
 const Command kCommands[] = {
     {"version", "version", "print the program's name and version", run_version},
-    {"info", "info FILE [--verbose]", "open a data file and print its size, alignment and page maps", run_info},
-    {"page", "page FILE N [--file-id F]", "print the decoded header of page N", run_page},
+    {"info", "info FILE [--verbose]",
+     "open a data file and print its size, alignment, page maps, version, name and collation", run_info},
+    {"page", "page FILE N [--file-id F] [--deleted] [--advanced-deleted]",
+     "print the decoded header and the records of page N", run_page},
     {"demo", "demo [--out FOLDER]", "write the built-in demo database and run the main job on it", run_demo},
     {"xml", "xml HEX|-", "print the text of a stored xml value (hex digits, or - for bytes on stdin)", run_xml},
 };

@@ -57,20 +57,24 @@ std::string variable_of(const CPrimaryRecord& record) {
 
 void print_boot_info(std::FILE* out, const std::optional<BootInfo>& boot, const CollationTable& table) {
   if (!boot) {
-    std::fprintf(out, "boot page:         not found\n");
+    std::fprintf(out, "boot page: not found\n");
     return;
   }
-  std::fprintf(out, "boot page:         %lld (page shift %lld)\n", static_cast<long long>(boot->position),
+  // Version texts from the table begin with a blank; the unknown one does not.
+  const auto version_line = [](std::uint16_t version) {
+    const std::string text = version_text(version);
+    return std::to_string(version) + (text.rfind(' ', 0) == 0 ? "" : " ") + text;
+  };
+  std::fprintf(out, "boot page: %lld (page shift %lld)\n", static_cast<long long>(boot->position),
                static_cast<long long>(boot->page_shift));
-  std::fprintf(out, "version:           %u%s\n", boot->version, boot->version_text.c_str());
-  std::fprintf(out, "created as:        %u%s\n", boot->create_version, version_text(boot->create_version).c_str());
-  std::fprintf(out, "database name:     %s\n", boot->database_name.c_str());
+  std::fprintf(out, "version: %s\n", version_line(boot->version).c_str());
+  std::fprintf(out, "created with version: %s\n", version_line(boot->create_version).c_str());
+  std::fprintf(out, "database name: %s\n", boot->database_name.c_str());
   ChosenCollation chosen;
   if (choose_collation(table, boot->collation_id, true, 0, chosen)) {
-    std::fprintf(out, "collation:         %d %s (code page %d)\n", boot->collation_id, chosen.name.c_str(),
-                 chosen.code_page);
+    std::fprintf(out, "collation: %d %s (code page %d)\n", boot->collation_id, chosen.name.c_str(), chosen.code_page);
   } else {
-    std::fprintf(out, "collation:         %d unknown\n", boot->collation_id);
+    std::fprintf(out, "collation: %d (not in the collation table)\n", boot->collation_id);
   }
 }
 
@@ -81,7 +85,7 @@ void print_page_records(std::FILE* out, const PrimaryRecordPage& page) {
   if (page.carved_count() > 0) std::fprintf(out, " (%d carved)", page.carved_count());
   std::fprintf(out, "\n");
   if (records.empty()) return;
-  std::fprintf(out, "%-6s %-6s %-15s %-34s %6s %7s %-12s %-24s %6s\n", "slot", "offset", "type", "flags", "fixed",
+  std::fprintf(out, "%-6s %-6s %-15s %-40s %6s %7s %-12s %-24s %6s\n", "slot", "offset", "type", "flags", "fixed",
                "columns", "null bitmap", "variable lengths", "length");
   for (std::size_t i = 0; i < records.size(); ++i) {
     const std::string slot = i < slotted ? std::to_string(i) : std::to_string(i) + "c";
@@ -91,7 +95,7 @@ void print_page_records(std::FILE* out, const PrimaryRecordPage& page) {
       std::fprintf(out, "%-6s %-6u (empty)\n", slot.c_str(), offset);
       continue;
     }
-    std::fprintf(out, "%-6s %-6u %-15s %-34s %6d %7d %-12s %-24s %6d\n", slot.c_str(), offset,
+    std::fprintf(out, "%-6s %-6u %-15s %-40s %6d %7d %-12s %-24s %6d\n", slot.c_str(), offset,
                  record_type_name(record->record_type()), flags_of(*record).c_str(), record->fixed_length(),
                  record->column_count(), record->null_bitmap() ? hex_of(*record->null_bitmap()).c_str() : "-",
                  variable_of(*record).c_str(), record->record_length());

@@ -61,7 +61,12 @@ TEST_F(StorageCommandsTest, InfoPrintsSizeAlignmentAndPageMaps) {
       "           99  7 pages\n"
       "           34  5 pages\n"
       "           41  5 pages\n"
-      "            7  3 pages\n";
+      "            7  3 pages\n"
+      "boot page: 9 (page shift 0)\n"
+      "version: 0 Unknown SQL Version\n"
+      "created with version: 0 Unknown SQL Version\n"
+      "database name: \n"
+      "collation: 0 (not in the collation table)\n";
   EXPECT_EQ(result.out, expected);
 }
 
