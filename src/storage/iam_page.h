@@ -67,4 +67,34 @@ std::vector<ExtentEntry> ExtentList(const std::vector<std::uint8_t>& flags, Page
 // The pages of an extent in ascending order (nothing when last is below first).
 std::vector<PageAddress> PagesOfExtent(const ExtentEntry& extent);
 
+// What one IAM page says, decoded from its raw bytes (torn-page bits already restored).
+struct IamPageContents {
+  // The page's own address from its header.
+  PageAddress self;
+  // The next IAM page of the chain (header's next page pointer; page 0 ends the chain).
+  PageAddress next;
+  IamHeader header;
+  std::vector<std::uint8_t> extent_flags;
+};
+
+// The fixed data of the record in `slot` (record offset + 4 up to its fixed-length end), or
+// nothing when the slot or its record does not fit the page.
+std::optional<ByteReader> SlotFixedData(ByteReader page, std::size_t slot);
+
+// Decodes an IAM page from its bytes.
+IamPageContents DecodeIamPage(ByteReader page);
+
+class DatabaseFile;
+
+// Most IAM pages followed along one chain (a chain covers 4 GB of file per page).
+inline constexpr std::size_t kMaxIamChainLength = 65536;
+
+// Every page an allocation unit owns according to its IAM chain from first_iam: the single
+// pages (page 0 left out) and every page of every allocated extent, in chain order. The walk
+// ends at a page 0 link, at an unreadable page, at a page already visited (a damaged chain
+// that loops), or after kMaxIamChainLength pages. iam_pages_out, when given, receives the IAM
+// pages visited.
+std::vector<PageAddress> AllocationUnitPages(const DatabaseFile& file, PageAddress first_iam,
+                                             std::vector<PageAddress>* iam_pages_out = nullptr);
+
 }  // namespace portalmend
