@@ -65,53 +65,66 @@ std::vector<PageAddress> PagesOfExtent(const ExtentEntry& extent) {
   return pages;
 }
 
-std::optional<ByteReader> SlotFixedData(ByteReader page, std::size_t slot) {
-  constexpr std::size_t kSlotCountOffset = 22, kSlotArrayEnd = 8190, kHeaderSize = 96;
-  const std::uint16_t count = page.u16_or(kSlotCountOffset);
-  if (slot >= count || count >= 4000) return std::nullopt;
-  const std::size_t offset = page.u16_or(kSlotArrayEnd - 2 * slot);
-  if (offset < kHeaderSize || offset >= 8192) return std::nullopt;
-  auto fixed_end = page.u16(offset + 2);
-  if (!fixed_end || *fixed_end <= 4) return std::nullopt;
-  return page.sub(offset + 4, *fixed_end - 4u);
+std::uint64_t ExtentLimit(const DatabaseFile& file, std::uint16_t file_id) {
+  if (file_id == kPrimaryFileId) return file.extent_count();
+  auto secondary = file.secondary_files().find(file_id);
+  return secondary == file.secondary_files().end() ? 0 : secondary->second.page_count / kPagesPerExtent;
 }
 
-IamPageContents DecodeIamPage(ByteReader page) {
-  IamPageContents out;
-  const CPage_Header header = CPage_Header::DecodeHeaderOnly(page.span());
-  out.self = PageAddress{static_cast<std::uint16_t>(header.file_id()), header.page_number()};
-  out.next = header.next_page();
-  if (auto fixed = SlotFixedData(page, 0)) out.header = DecodeIamHeader(*fixed);
-  if (auto bitmap = SlotFixedData(page, 1)) out.extent_flags = DecodeExtentFlags(*bitmap);
-  return out;
+ExtentAllocationMap::ExtentAllocationMap(std::vector<std::uint8_t> buffer, const DatabaseFile* file,
+                                         const ReadOptions& options)
+    : PrimaryRecordPage(std::move(buffer), file, options) {
+  if (options.aborted() || records().size() < 2 || !records()[1] || !records()[1]->fixed_data()) return;
+  extent_flags_ = DecodeExtentFlags(ByteReader(*records()[1]->fixed_data()));
+}
+
+ExtentAllocationMap::~ExtentAllocationMap() = default;
+
+PageAddress ExtentAllocationMap::own_address() const {
+  return PageAddress{static_cast<std::uint16_t>(header().file_id()), header().page_number()};
+}
+
+std::vector<ExtentEntry> ExtentAllocationMap::extent_list() const {
+  const PageAddress self = own_address();
+  const std::uint64_t limit = file() ? ExtentLimit(*file(), self.file_id) : kIamMaxExtents;
+  return ExtentList(extent_flags_, self, limit);
+}
+
+IamPage::IamPage(std::vector<std::uint8_t> buffer, const DatabaseFile* file, const ReadOptions& options)
+    : ExtentAllocationMap(std::move(buffer), file, options) {
+  if (records().empty() || !records()[0] || !records()[0]->fixed_data()) return;
+  iam_header_ = DecodeIamHeader(ByteReader(*records()[0]->fixed_data()));
+}
+
+IamPage::~IamPage() = default;
+
+std::unique_ptr<IamPage> read_iam_page(const DatabaseFile& file, PageAddress address, const ReadOptions& options) {
+  auto buffer = file.read_raw_page(address);
+  if (!buffer) return nullptr;
+  return std::make_unique<IamPage>(std::move(*buffer), &file, options);
 }
 
 std::vector<PageAddress> AllocationUnitPages(const DatabaseFile& file, PageAddress first_iam,
                                              std::vector<PageAddress>* iam_pages_out) {
   std::vector<PageAddress> pages;
   std::set<PageAddress> visited;
+  ReadOptions options;  // the allocation records alone; no deleted-record search
+  options.poll_abort = false;
   PageAddress at = first_iam;
   while (at.page_number > 0 && visited.size() < kMaxIamChainLength && visited.insert(at).second) {
     auto buffer = file.read_raw_page(at);
     if (!buffer) break;
-    CPage_Header::Decode(std::span<std::uint8_t>(*buffer));
-    const IamPageContents iam = DecodeIamPage(ByteReader(buffer->data(), std::min<std::size_t>(buffer->size(), 8192)));
+    const IamPage iam(std::move(*buffer), &file, options);
     if (iam_pages_out) iam_pages_out->push_back(at);
-    for (const PageAddress& single : iam.header.single_pages) {
+    for (const PageAddress& single : iam.single_pages()) {
       if (single.page_number != 0) pages.push_back(single);
     }
     // Extents are placed by the position the page was read from, which is where its own
     // number says it is on a healthy page.
-    std::uint64_t extents = 0;
-    if (at.file_id == kPrimaryFileId) {
-      extents = file.extent_count();
-    } else if (auto secondary = file.secondary_files().find(at.file_id); secondary != file.secondary_files().end()) {
-      extents = secondary->second.page_count / kPagesPerExtent;
-    }
-    for (const ExtentEntry& extent : ExtentList(iam.extent_flags, at, extents)) {
+    for (const ExtentEntry& extent : ExtentList(iam.extent_flags(), at, ExtentLimit(file, at.file_id))) {
       for (const PageAddress& p : PagesOfExtent(extent)) pages.push_back(p);
     }
-    at = iam.next;
+    at = iam.next_iam_page();
   }
   return pages;
 }

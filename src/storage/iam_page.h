@@ -22,7 +22,9 @@
 #include <vector>
 
 #include "storage/byte_reader.h"
+#include "storage/page.h"
 #include "storage/page_address.h"
+#include "storage/read_options.h"
 
 namespace portalmend {
 
@@ -67,24 +69,47 @@ std::vector<ExtentEntry> ExtentList(const std::vector<std::uint8_t>& flags, Page
 // The pages of an extent in ascending order (nothing when last is below first).
 std::vector<PageAddress> PagesOfExtent(const ExtentEntry& extent);
 
-// What one IAM page says, decoded from its raw bytes (torn-page bits already restored).
-struct IamPageContents {
+// Number of extents in the file with this id (0 for an unknown file): extents at or beyond it
+// lie past the file's end.
+std::uint64_t ExtentLimit(const DatabaseFile& file, std::uint16_t file_id);
+
+// The extent bitmap of an allocation page, read from its record 1.
+class ExtentAllocationMap : public PrimaryRecordPage {
+ public:
+  ExtentAllocationMap(std::vector<std::uint8_t> buffer, const DatabaseFile* file, const ReadOptions& options);
+  ~ExtentAllocationMap() override;
+
+  // One flag (0 or 1) per extent, in bitmap order; empty when the page has no bitmap record.
+  const std::vector<std::uint8_t>& extent_flags() const { return extent_flags_; }
+  // The allocated extents in bitmap order, in the stretch of the file holding this page.
+  std::vector<ExtentEntry> extent_list() const;
   // The page's own address from its header.
-  PageAddress self;
-  // The next IAM page of the chain (header's next page pointer; page 0 ends the chain).
-  PageAddress next;
-  IamHeader header;
-  std::vector<std::uint8_t> extent_flags;
+  PageAddress own_address() const;
+
+ private:
+  std::vector<std::uint8_t> extent_flags_;
 };
 
-// The fixed data of the record in `slot` (record offset + 4 up to its fixed-length end), or
-// nothing when the slot or its record does not fit the page.
-std::optional<ByteReader> SlotFixedData(ByteReader page, std::size_t slot);
+// An IAM page: the extent bitmap plus the header record's start page and single-page slots.
+class IamPage : public ExtentAllocationMap {
+ public:
+  IamPage(std::vector<std::uint8_t> buffer, const DatabaseFile* file, const ReadOptions& options);
+  ~IamPage() override;
 
-// Decodes an IAM page from its bytes.
-IamPageContents DecodeIamPage(ByteReader page);
+  // First page of the stretch the page maps, as its header record says.
+  PageAddress start_page() const { return iam_header_.start_page; }
+  // The eight single-page slots (page 0 where unused; the reader decides to skip them).
+  const std::array<PageAddress, kIamSinglePageCount>& single_pages() const { return iam_header_.single_pages; }
+  // The next IAM page of the chain (page 0 ends it).
+  PageAddress next_iam_page() const { return header().next_page(); }
 
-class DatabaseFile;
+ private:
+  IamHeader iam_header_;
+};
+
+// Reads the page at `address` as an IAM page, or nothing when it cannot be read.
+std::unique_ptr<IamPage> read_iam_page(const DatabaseFile& file, PageAddress address,
+                                       const ReadOptions& options = ReadOptions::from_settings());
 
 // Most IAM pages followed along one chain (a chain covers 4 GB of file per page).
 inline constexpr std::size_t kMaxIamChainLength = 65536;
