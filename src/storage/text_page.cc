@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <span>
+#include <utility>
 
 #include "storage/app_settings.h"
 #include "storage/database_file.h"
@@ -60,6 +61,25 @@ std::optional<TextRecord> DatabaseLobSource::ReadTextRecord(const LobLink& link)
   if (cached_page_.empty()) return std::nullopt;
   return TextRecordAtSlot(ByteReader(cached_page_.data(), std::min<std::size_t>(cached_page_.size(), 8192)),
                           link.slot);
+}
+
+TextMixPage::TextMixPage(std::vector<std::uint8_t> buffer, const DatabaseFile* file)
+    : RecordPage(std::move(buffer), file) {
+  const ByteReader page = page_bytes();
+  for (int slot = 0; slot < slot_count(); ++slot) records_.push_back(TextRecordAtSlot(page, static_cast<std::size_t>(slot)));
+}
+
+TextMixPage::~TextMixPage() = default;
+
+std::optional<TextRecord> TextMixPage::release_record(std::size_t slot) {
+  if (slot >= records_.size()) return std::nullopt;
+  return std::exchange(records_[slot], std::nullopt);
+}
+
+std::unique_ptr<TextMixPage> read_text_page(const DatabaseFile& file, PageAddress address) {
+  auto buffer = ReadTextPageBuffer(file, address);
+  if (!buffer) return nullptr;
+  return std::make_unique<TextMixPage>(std::move(*buffer), &file);
 }
 
 LobWalkLimits LobWalkLimitsFromSettings() {

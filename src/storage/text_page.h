@@ -11,6 +11,7 @@
 
 #include "storage/byte_reader.h"
 #include "storage/lob_value.h"
+#include "storage/page.h"
 #include "storage/page_address.h"
 #include "storage/text_record.h"
 
@@ -29,7 +30,23 @@ std::vector<std::uint16_t> TextPageSlotOffsets(ByteReader page);
 // outside the page body.
 std::optional<TextRecord> TextRecordAtSlot(ByteReader page, std::size_t slot);
 
-class DatabaseFile;
+// A text page with one TextRecord per slot; its page type is not examined.
+class TextMixPage : public RecordPage {
+ public:
+  TextMixPage(std::vector<std::uint8_t> buffer, const DatabaseFile* file);
+  ~TextMixPage() override;
+
+  // One entry per slot in slot order; empty for a slot outside the page body.
+  const std::vector<std::optional<TextRecord>>& records() const { return records_; }
+  // Takes a record out of the page (it outlives the page); nothing for an empty entry.
+  std::optional<TextRecord> release_record(std::size_t slot);
+
+ private:
+  std::vector<std::optional<TextRecord>> records_;
+};
+
+// Reads a text page, corrected by the page shift (see ReadTextPageBuffer), or nothing.
+std::unique_ptr<TextMixPage> read_text_page(const DatabaseFile& file, PageAddress address);
 
 // Reads the page at `requested` for its text records, torn-page bits restored. When the page
 // found there stores another page number (a file whose pages are shifted against their

@@ -84,6 +84,14 @@ TEST_F(TextPageFile, ShiftedPageIsReadFromThePositionThatStoresTheRequestedNumbe
   // A slot beyond the page's records and a page beyond the file read as a blank.
   EXPECT_EQ(TextFromTextPointer(source, ByteReader(writer::TextPointer({1, 45, 3})), {}), " ");
   EXPECT_EQ(TextFromTextPointer(source, ByteReader(writer::TextPointer({1, 99999, 0})), {}), " ");
+  // The page class reads the same corrected page, one record per slot.
+  auto page = read_text_page(*db, {1, 42});
+  ASSERT_TRUE(page);
+  ASSERT_EQ(page->records().size(), 1u);
+  EXPECT_EQ(page->header().page_number(), 42);
+  EXPECT_EQ(page->records()[0]->structure_type(), 0);
+  EXPECT_TRUE(page->release_record(0));
+  EXPECT_FALSE(page->records()[0]);
 }
 
 }  // namespace
