@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/open_database.h"
+#include "cli/allocation_listing.h"
 #include "cli/record_listing.h"
 #include "storage/app_settings.h"
 #include "storage/page.h"
@@ -107,8 +108,10 @@ int run_page(const Args& args) {
   print_page_header(*header, stdout);
   if (buffer) {
     // The deleted-record options reach the page through the settings, as in the desktop program.
+    const PageBuffer raw = *buffer;
     const CDataPage page(std::move(*buffer), db.get(), ReadOptions::from_settings());
     print_page_records(stdout, page);
+    print_page_contents(stdout, *header, raw, *db);
   }
   return 0;
 }

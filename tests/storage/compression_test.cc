@@ -7,6 +7,7 @@
 #include "storage/compression_info.h"
 #include "storage/compression_rebuild.h"
 #include "storage/compression_record.h"
+#include "storage/page.h"
 #include "support/compressed_writer.h"
 
 namespace portalmend {
@@ -246,6 +247,56 @@ TEST(PageCompressionInfo, SizeZeroMeansNoInformation) {
   Bytes page(8192, 0);
   page[96] = 0x06;
   EXPECT_FALSE(ReadCompressionInfo(ByteReader(page)));
+}
+
+}  // namespace
+}  // namespace portalmend
+
+namespace portalmend {
+namespace {
+
+TEST(CompressedPage, PageClassKeepsInfoAndRecordsRebuildWithIt) {
+  const Bytes anchor = CompressedRecord({CompressedText("abc"), CompressedValue{0, {}, false}, CompressedInteger(0)});
+  const std::vector<Bytes> dictionary = {Text("dict")};
+  const Bytes page_bytes = writer::CompressedPage(
+      30, 77, writer::CompressionInfoBlock(&anchor, &dictionary),
+      {CompressedRecord({CompressedBytes({2, 'z'}), CompressedValue{12, {0}, false}, CompressedInteger(-3)}),
+       CompressedRecord({CompressedValue{1, {}, false}, CompressedValue{0, {}, false}, CompressedInteger(300)})});
+  ReadOptions options;
+  options.poll_abort = false;
+  const CDataPage page(page_bytes, nullptr, options);
+  ASSERT_TRUE(page.compression_info());
+  ASSERT_EQ(page.records().size(), 2u);
+  const std::vector<CompressedColumn> columns = {{kVarchar, 20, true}, {kVarchar, 20, true}, {kInt, 4, false}};
+  const struct {
+    std::size_t slot;
+    Bytes first;
+    bool second_null;
+    std::int64_t third;
+  } cases[] = {{0, Text("abz"), false, -3}, {1, Text("abc"), true, 300}};
+  for (const auto& c : cases) {
+    const auto& record = page.records()[c.slot];
+    ASSERT_TRUE(record && record->compressed_parts()) << c.slot;
+    const auto rebuilt = RebuildCompressedRecord(*record->compressed_parts(), &*page.compression_info(), columns);
+    ASSERT_TRUE(rebuilt) << c.slot;
+    EXPECT_EQ(rebuilt->columns[0].bytes, c.first);
+    EXPECT_EQ(rebuilt->columns[1].state == RebuiltColumn::State::kNull, c.second_null);
+    if (!c.second_null) {
+      EXPECT_EQ(rebuilt->columns[1].bytes, Text("dict"));
+    }
+    EXPECT_EQ(LittleEndian(rebuilt->fixed_data), c.third);
+  }
+}
+
+TEST(CompressedPage, PageWithoutFlagBitHasNoInformation) {
+  const Bytes anchor = CompressedRecord({CompressedText("abc")});
+  Bytes page_bytes = writer::CompressedPage(30, 77, writer::CompressionInfoBlock(&anchor, nullptr),
+                                            {CompressedRecord({CompressedText("q")})});
+  page_bytes[2] = 0;  // type flag bits
+  ReadOptions options;
+  options.poll_abort = false;
+  const CDataPage page(page_bytes, nullptr, options);
+  EXPECT_FALSE(page.compression_info());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "support/page_writer.h"
+
 namespace portalmend::writer {
 namespace {
 
@@ -127,6 +129,26 @@ std::vector<std::uint8_t> CompressionInfoBlock(const std::vector<std::uint8_t>* 
     out[6] = static_cast<std::uint8_t>(out.size() >> 8);
   }
   return out;
+}
+
+std::vector<std::uint8_t> CompressedPage(std::uint32_t position, std::int32_t object_id,
+                                         const std::vector<std::uint8_t>& info_block,
+                                         const std::vector<std::vector<std::uint8_t>>& records) {
+  PageWriter page = standard_page(position, object_id, 1);
+  page.header().type_flag_bits = 0x80;
+  page.header().slot_count = static_cast<std::uint16_t>(records.size());
+  page.add_record(info_block);
+  for (const auto& record : records) page.add_record(record);
+  std::vector<std::uint8_t> bytes = page.build();
+  // The block took slot 0; the records' slots move down one place.
+  for (std::size_t j = 0; j < records.size(); ++j) {
+    const std::size_t to = kWriterPageSize - 2 - 2 * j;
+    bytes[to] = bytes[to - 2];
+    bytes[to + 1] = bytes[to - 1];
+  }
+  bytes[kWriterPageSize - 2 - 2 * records.size()] = 0;
+  bytes[kWriterPageSize - 1 - 2 * records.size()] = 0;
+  return bytes;
 }
 
 }  // namespace portalmend::writer

@@ -45,4 +45,11 @@ CompressedValue CompressedText(const char* text);
 std::vector<std::uint8_t> CompressionInfoBlock(const std::vector<std::uint8_t>* anchor_record,
                                                const std::vector<std::vector<std::uint8_t>>* dictionary);
 
+// A page-compressed data page at position of object_id: type flag bit 0x80 set, the
+// compression information block at offset 96 (outside the slot array), then the records,
+// one slot each.
+std::vector<std::uint8_t> CompressedPage(std::uint32_t position, std::int32_t object_id,
+                                         const std::vector<std::uint8_t>& info_block,
+                                         const std::vector<std::vector<std::uint8_t>>& records);
+
 }  // namespace portalmend::writer
