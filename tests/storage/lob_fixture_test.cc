@@ -101,3 +101,46 @@ TEST(LobFixture, NorthwindTextNtextAndImageValuesHaveTheScriptsLengths) {
 
 }  // namespace
 }  // namespace portalmend
+
+namespace portalmend {
+namespace {
+
+// Every in-row root (complex id 4: a max-type value kept off the row; 2: a row-overflow
+// value) in the data pages of files with nvarchar(max)/varbinary(max) columns assembles whole.
+TEST(LobFixture, EveryInRowRootOfMaxTypeFilesAssemblesWhole) {
+  if (!std::filesystem::exists(kFixtures + "/mdf")) GTEST_SKIP() << "fixtures folder absent";
+  ReadOptions options;
+  options.poll_abort = false;
+  for (const char* name : {"jdhj__edx__AdventureWorksLT2012_Data.zip__AdventureWorksLT2012_Data.mdf",
+                           "makwanagautam41__AIResumeBuilder__App_Data.zip__App_Data__ai_resume_builder_db.mdf",
+                           "NickLYB__WAPP__App_Data.zip__App_Data__EduConnectDatabase.mdf"}) {
+    HeadlessFrame frame;
+    auto db = DatabaseFile::Open(kFixtures + "/mdf/" + name, frame);
+    ASSERT_TRUE(db && db->is_open()) << name;
+    int roots = 0;
+    for (const auto& [object_id, refs] : db->data_page_map()) {
+      for (const PageRef& ref : refs) {
+        auto buffer = db->read_raw_page(ref.address());
+        if (!buffer) continue;
+        const CDataPage page(std::move(*buffer), db.get(), options);
+        for (const auto& record : page.records()) {
+          if (!record || record->rejected()) continue;
+          for (const VariableValue& value : record->variable_values()) {
+            if (!value.complex || !value.bytes || value.length == 16) continue;
+            const std::uint8_t kind = (*value.bytes)[0];
+            if (kind != 2 && kind != 4) continue;
+            DatabaseLobSource source(*db);
+            const LobValue lob = LobAssembler(source).FromInRowRoot(ByteReader(*value.bytes));
+            EXPECT_TRUE(lob.complete) << name << " object " << object_id << " page " << ref.page_number;
+            EXPECT_FALSE(lob.bytes.empty()) << name << " object " << object_id << " page " << ref.page_number;
+            ++roots;
+          }
+        }
+      }
+    }
+    EXPECT_GT(roots, 0) << name;
+  }
+}
+
+}  // namespace
+}  // namespace portalmend
