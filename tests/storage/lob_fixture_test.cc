@@ -1,11 +1,12 @@
 // Every text, ntext and image value of the Northwind sample (Categories.Description and
 // .Picture, Employees.Notes and .Photo) assembles from its text pointer to the length the
-// install script gives it.
+// install script gives it, and every ntext value reads as the script's text.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 #include "storage/database_file.h"
@@ -49,8 +50,24 @@ std::map<std::size_t, int> ScriptLengths() {
   return lengths;
 }
 
-// Byte lengths of the whole values behind the text pointers in the file's data pages.
-std::map<std::size_t, int> FileLengths(const DatabaseFile& db, int& incomplete) {
+// The ntext values the script inserts (Categories.Description, Employees.Notes).
+std::set<std::string> ScriptTexts() {
+  std::set<std::string> texts;
+  const auto text = testing::read_script(kFixtures + "/reference/northwind_instnwnd.sql", "UTF-16");
+  for (const testing::ScriptRow& row : testing::ScriptParser(text).rows()) {
+    for (std::size_t i = 0; i < row.columns.size() && i < row.values.size(); ++i) {
+      if ((row.columns[i] == "Description" && row.table == "Categories") ||
+          (row.columns[i] == "Notes" && row.table == "Employees")) {
+        texts.insert(row.values[i].text);
+      }
+    }
+  }
+  return texts;
+}
+
+// Byte lengths of the whole values behind the text pointers in the file's data pages; texts
+// receives each value read as UTF-16 text.
+std::map<std::size_t, int> FileLengths(const DatabaseFile& db, int& incomplete, std::set<std::string>& texts) {
   std::map<std::size_t, int> lengths;
   ReadOptions options;
   options.poll_abort = false;
@@ -73,6 +90,7 @@ std::map<std::size_t, int> FileLengths(const DatabaseFile& db, int& incomplete) 
             continue;
           }
           ++lengths[lob.bytes.size()];
+          texts.insert(RenderLobBytes(ByteReader(lob.bytes), {false, true, false, false}));
         }
       }
     }
@@ -90,7 +108,9 @@ TEST(LobFixture, NorthwindTextNtextAndImageValuesHaveTheScriptsLengths) {
     auto db = DatabaseFile::Open(kFixtures + "/mdf/" + name, frame);
     ASSERT_TRUE(db && db->is_open()) << name;
     int incomplete = 0;
-    const auto found = FileLengths(*db, incomplete);
+    std::set<std::string> texts;
+    const auto found = FileLengths(*db, incomplete, texts);
+    for (const std::string& text : ScriptTexts()) EXPECT_TRUE(texts.count(text)) << name << ": " << text;
     std::printf("%s: %d pointers of the old sysindexes lead nowhere\n", name, incomplete);
     for (const auto& [length, count] : expected) {
       auto it = found.find(length);
