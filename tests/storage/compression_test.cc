@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/compression_columns.h"
 #include "storage/compression_info.h"
 #include "storage/compression_rebuild.h"
 #include "storage/compression_record.h"
@@ -297,6 +298,31 @@ TEST(CompressedPage, PageWithoutFlagBitHasNoInformation) {
   options.poll_abort = false;
   const CDataPage page(page_bytes, nullptr, options);
   EXPECT_FALSE(page.compression_info());
+}
+
+}  // namespace
+}  // namespace portalmend
+
+namespace portalmend {
+namespace {
+
+TEST(CompressedColumns, StoredColumnsOfATableInOrder) {
+  ColumnDescriptionList columns(4);
+  columns[0].type_code = kInt;
+  columns[0].declared_length = 4;
+  columns[1].type_code = 15;  // uniqueidentifier: fixed on disk
+  columns[1].declared_length = 16;
+  columns[1].variable = 1;
+  columns[2].type_code = kNvarchar;
+  columns[2].declared_length = -1;  // nvarchar(max)
+  columns[3].type_code = kInt;
+  columns[3].physical_column_id = ColumnDescription::kHidden;
+  const auto out = CompressedColumnsOf(columns);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_FALSE(out[1].variable);
+  EXPECT_EQ(out[1].declared_length, 16);
+  EXPECT_TRUE(out[2].variable);
+  EXPECT_EQ(out[2].declared_length, 0);
 }
 
 }  // namespace
