@@ -27,6 +27,18 @@ bool LooksLikeUtf16(ByteReader bytes) {
 
 }  // namespace
 
+LobRenderOptions LobRenderOptionsForType(std::uint32_t type_code) {
+  LobRenderOptions options;
+  switch (type_code) {
+    case 1: case 16: case 25: case 31: case 32: case 33: options.hex = true; break;
+    case 11: case 19: options.unicode = true; break;
+    case 20: options.variant = true; break;
+    case 34: options.collect = true; break;
+    default: break;
+  }
+  return options;
+}
+
 std::string HexDigits(ByteReader bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out(bytes.size() * 2, '0');

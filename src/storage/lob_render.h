@@ -4,6 +4,7 @@
 // The whole value is rendered at once, after its pieces were joined, so that a UTF-16 unit or
 // a character split across two text-page records reads as one.
 
+#include <cstdint>
 #include <string>
 
 #include "storage/byte_reader.h"
@@ -21,6 +22,11 @@ struct LobRenderOptions {
   // xml: the caller wants the raw pieces (for the binary xml converter) instead of text.
   bool collect = false;
 };
+
+// The options a column of this internal type code reads its large values with: binary types
+// (binary 1, varbinary 16, image 25, CLR types 31-33) as hex digits, nvarchar 11 and ntext 19
+// as UTF-16, sql_variant 20 as a variant, xml 34 as raw pieces; other types as 8-bit text.
+LobRenderOptions LobRenderOptionsForType(std::uint32_t type_code);
 
 // The value's text:
 // - variant: base type 165/173 (varbinary/binary) as hex digits, 231/239 (nvarchar/nchar) as

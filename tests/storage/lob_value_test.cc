@@ -218,6 +218,22 @@ TEST(LobValue, UnicodeCharacterSplitAcrossRecordsReadsWhole) {
   EXPECT_EQ(Render(pages, root, {false, true, false, false}), "AЖ");
 }
 
+TEST(LobValue, ColumnTypesChooseTheirRendering) {
+  const struct {
+    std::uint32_t code;
+    bool hex, unicode, variant, collect;
+  } cases[] = {{16, true, false, false, false}, {25, true, false, false, false}, {11, false, true, false, false},
+               {19, false, true, false, false}, {20, false, false, true, false}, {34, false, false, false, true},
+               {26, false, false, false, false}, {17, false, false, false, false}};
+  for (const auto& c : cases) {
+    const LobRenderOptions o = LobRenderOptionsForType(c.code);
+    EXPECT_EQ(o.hex, c.hex) << c.code;
+    EXPECT_EQ(o.unicode, c.unicode) << c.code;
+    EXPECT_EQ(o.variant, c.variant) << c.code;
+    EXPECT_EQ(o.collect, c.collect) << c.code;
+  }
+}
+
 TEST(LobValue, TextPointerOfWrongSizeOrMissingRootReadsBlank) {
   LobPageSet pages;
   MemorySource source(pages);
