@@ -75,6 +75,19 @@ std::string ConvertXmlPieces(std::vector<XmlPiece>& pieces) {
   return ConvertJoined(ByteReader(joined));
 }
 
+std::string ConvertXmlPieces(std::vector<std::vector<std::uint8_t>>& pieces) {
+  std::vector<XmlPiece> owned;
+  owned.reserve(pieces.size());
+  for (std::vector<std::uint8_t>& buffer : pieces) {
+    XmlPiece piece;
+    piece.length = static_cast<std::int64_t>(buffer.size());
+    piece.buffer = std::move(buffer);
+    std::vector<std::uint8_t>().swap(buffer);
+    owned.push_back(std::move(piece));
+  }
+  return ConvertXmlPieces(owned);
+}
+
 std::string ConvertXmlBytes(const std::uint8_t* bytes, std::size_t length) {
   return ConvertJoined(ByteReader(bytes, length));
 }

@@ -53,6 +53,9 @@ struct XmlPiece {
 // beyond its buffer counts only the bytes the buffer holds.
 std::string ConvertXmlPieces(std::vector<XmlPiece>& pieces);
 
+// The same for pieces as the large-object reader collects them (each buffer is one whole piece).
+std::string ConvertXmlPieces(std::vector<std::vector<std::uint8_t>>& pieces);
+
 // Converts a value stored in the record.
 std::string ConvertXmlBytes(const std::uint8_t* bytes, std::size_t length);
 std::string ConvertXmlBytes(ByteReader bytes);

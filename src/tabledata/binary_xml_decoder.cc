@@ -1,5 +1,6 @@
 #include "tabledata/binary_xml_decoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <limits>
@@ -102,6 +103,9 @@ class Decoder {
                                        : bytes.size() * kDefaultTextPerInputByte;
       text_limit_ = kDefaultTextFloor + per_byte;
     }
+    // Most values make one to three bytes of text per byte; growing the text from nothing would
+    // copy it over and over.
+    out_.reserve(std::min(text_limit_, bytes.size() * 2));
     Intern("");
     xml_atom_ = Intern("xml");
     xmlns_atom_ = Intern(kXmlnsPrefix);

@@ -341,10 +341,12 @@ bool AppendDateTime2(std::uint8_t token, ByteReader value, std::string& out) {
       zone_minutes = value.i16_or(1 + time_bytes + kDate2Bytes);
     }
   }
-  // Stored in UTC; shown in the value's own zone.
-  const std::int64_t ticks = days * kTicksPerDay + time_ticks + zone_minutes * kTicksPerMinute;
-  const std::int64_t day = FloorDiv(ticks, kTicksPerDay);
-  const std::int64_t in_day = ticks - day * kTicksPerDay;
+  // Stored in UTC; shown in the value's own zone. Days and ticks stay apart: 2^24 days of ticks
+  // would not fit in 64 bits.
+  const std::int64_t ticks = time_ticks + zone_minutes * kTicksPerMinute;
+  const std::int64_t carry = FloorDiv(ticks, kTicksPerDay);
+  const std::int64_t day = days + carry;
+  const std::int64_t in_day = ticks - carry * kTicksPerDay;
   const bool has_date = token != kXsdTime2 && token != kXsdTimeOffset;
   const bool has_time = token != kXsdDate2 && token != kXsdDateOffset;
   const bool has_zone = token == kXsdTimeOffset || token == kXsdDateTimeOffset || token == kXsdDateOffset;

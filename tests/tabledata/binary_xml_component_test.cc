@@ -95,6 +95,11 @@ TEST(XmlTextComponent, ConvertPiecesJoinsThemInOrderWhereverTheyAreCut) {
   std::vector<XmlPiece> single_bytes = Split(bytes, every_byte);
   EXPECT_EQ(ConvertXmlPieces(single_bytes), kSampleText);
 
+  std::vector<std::vector<std::uint8_t>> buffers;
+  for (XmlPiece& piece : Split(bytes, {3, 20})) buffers.push_back(std::move(piece.buffer));
+  EXPECT_EQ(ConvertXmlPieces(buffers), kSampleText);
+  for (const auto& buffer : buffers) EXPECT_TRUE(buffer.empty());
+
   std::vector<XmlPiece> reversed = Split(bytes, {6});
   std::swap(reversed[0], reversed[1]);
   EXPECT_EQ(ConvertXmlPieces(reversed), "");

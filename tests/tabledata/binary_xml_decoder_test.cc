@@ -155,6 +155,8 @@ TEST(BinaryXmlDecoder, EveryValueTypeReadsAsSqlServerWritesIt) {
       {"datetimeoffset", [](auto& w) { w.DateTime2(kXsdDateTimeOffset, 0, 36000, 733167, 120); }, "2008-05-06T12:00:00+02:00"},
       {"datetimeoffset west", [](auto& w) { w.DateTime2(kXsdDateTimeOffset, 0, 1800, 733167, -330); }, "2008-05-05T19:00:00-05:30"},
       {"datetimeoffset utc", [](auto& w) { w.DateTime2(kXsdDateTimeOffset, 0, 1800, 733167, 0); }, "2008-05-06T00:30:00Z"},
+      {"largest stored day and time", [](auto& w) { w.DateTime2(kXsdDateTimeOffset, 7, (1ull << 40) - 1, 0xFFFFFF, 840); },
+       "45935-06-18T20:32:31.1627775+14:00"},
       {"dateoffset", [](auto& w) { w.DateTime2(kXsdDateOffset, 0, 0, 733167, 120); }, "2008-05-06+02:00"},
       {"timeoffset", [](auto& w) { w.DateTime2(kXsdTimeOffset, 0, 36000, 0, 120); }, "12:00:00+02:00"},
       {"qname prefixed", [](auto& w) { w.QNameValue(w.QName("b", "p", "urn:p")); }, "p:b"},
