@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <string_view>
 
+#include "values/scsu.h"
+
 namespace portalmend::binxml {
 namespace {
 
@@ -96,24 +98,6 @@ std::string IconvName(std::uint32_t code_page) {
 
 }  // namespace
 
-void AppendCodePoint(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 void AppendUtf16(ByteReader utf16, std::size_t units, Escape escape, std::string& out) {
   const ByteReader text = utf16.clamp(0, units * 2);  // units never exceeds the view: callers check
   const std::size_t count = text.size() / 2;
@@ -138,7 +122,7 @@ void AppendUtf16(ByteReader utf16, std::size_t units, Escape escape, std::string
         c = kReplacementCharacter;
       }
     }
-    AppendCodePoint(c, out);
+    AppendUtf8(out, c);
   }
 }
 
@@ -163,7 +147,7 @@ void AppendCodePageText(ByteReader bytes, std::uint32_t code_page, Escape escape
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     // No converter at all: read the bytes as Latin-1, which maps every byte.
     std::string utf8;
-    for (const std::uint8_t b : bytes.span()) AppendCodePoint(b, utf8);
+    for (const std::uint8_t b : bytes.span()) AppendUtf8(utf8, b);
     AppendEscaped(utf8, escape, out);
     return;
   }
@@ -180,7 +164,7 @@ void AppendCodePageText(ByteReader bytes, std::uint32_t code_page, Escape escape
     if (done != static_cast<std::size_t>(-1)) break;
     if (errno == E2BIG) continue;
     // An invalid or cut-off sequence: mark it and go on with the next byte.
-    AppendCodePoint(kReplacementCharacter, utf8);
+    AppendUtf8(utf8, kReplacementCharacter);
     ++in;
     --in_left;
   }

@@ -27,7 +27,4 @@ void AppendEscaped(std::string_view utf8, Escape escape, std::string& out);
 // system cannot convert is read as Windows-1252; a byte that does not convert becomes U+FFFD.
 void AppendCodePageText(ByteReader bytes, std::uint32_t code_page, Escape escape, std::string& out);
 
-// Appends one Unicode code point as UTF-8.
-void AppendCodePoint(char32_t code_point, std::string& out);
-
 }  // namespace portalmend::binxml

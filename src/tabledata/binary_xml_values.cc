@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "tabledata/binary_xml_tokens.h"
@@ -262,65 +263,74 @@ void AppendSqlDateTime(std::int32_t days, std::uint32_t ticks, std::string& out)
 }
 
 // The 8-byte xs:dateTime, xs:date and xs:time values pack their fields into one number whose two
-// lowest bits are flags: dateTime = ((((((year + 9999) * 12 + month - 1) * 31 + day - 1) * 24 + hour)
-// * 60 + minute) * 60 + second) * 1000 + millisecond; always UTC.
-bool AppendXsdDateTime(std::int64_t packed, std::string& out) {
-  if (packed < 0) return false;
-  std::int64_t value = packed / 4;
-  const int millisecond = static_cast<int>(value % 1000);
+// lowest bits are flags:
+//   dateTime = ((((((year + 9999) * 12 + month - 1) * 31 + day - 1) * 24 + hour) * 60 + minute) * 60
+//              + second) * 1000 + millisecond, in UTC
+//   date     = (((year + 9999) * 12 + month - 1) * 31 + day - 1) * (29 * 60) + zone minutes + 14 * 60,
+//              where the zone minutes are the amount to add to reach UTC (so -300 reads "+05:00")
+//   time     = ((hour * 60 + minute) * 60 + second) * 1000 + millisecond, in UTC
+struct PackedClock {
+  std::int64_t hour;  // what is left above the minutes: the hours, or hours and days
+  int minute;
+  int second;
+  int millisecond;
+};
+
+PackedClock TakeClock(std::int64_t value) {
+  PackedClock clock{};
+  clock.millisecond = static_cast<int>(value % 1000);
   value /= 1000;
-  const int second = static_cast<int>(value % 60);
+  clock.second = static_cast<int>(value % 60);
   value /= 60;
-  const int minute = static_cast<int>(value % 60);
-  value /= 60;
-  const int hour = static_cast<int>(value % 24);
-  value /= 24;
+  clock.minute = static_cast<int>(value % 60);
+  clock.hour = value / 60;
+  return clock;
+}
+
+// The date from (year + 9999) * 12 + month - 1) * 31 + day - 1; nothing past the year 9999.
+std::optional<CivilDate> TakeDate(std::int64_t value) {
   const int day = static_cast<int>(value % 31) + 1;
   value /= 31;
   const int month = static_cast<int>(value % 12) + 1;
-  value /= 12;
-  const std::int64_t year = value - 9999;
-  if (year > 9999) return false;
-  AppendDate({year, month, day}, out);
-  out.push_back('T');
-  AppendClock(hour, minute, second, out);
-  AppendMilliseconds(millisecond, out);
+  const std::int64_t year = value / 12 - 9999;
+  if (year > 9999) return std::nullopt;
+  return CivilDate{year, month, day};
+}
+
+void AppendClockAndZ(const PackedClock& clock, std::string& out) {
+  AppendClock(static_cast<int>(clock.hour), clock.minute, clock.second, out);
+  AppendMilliseconds(clock.millisecond, out);
   out.push_back('Z');
+}
+
+bool AppendXsdDateTime(std::int64_t packed, std::string& out) {
+  if (packed < 0) return false;
+  PackedClock clock = TakeClock(packed / 4);
+  const auto date = TakeDate(clock.hour / 24);
+  if (!date) return false;
+  clock.hour %= 24;
+  AppendDate(*date, out);
+  out.push_back('T');
+  AppendClockAndZ(clock, out);
   return true;
 }
 
-// xs:date = ((year + 9999) * 12 + month - 1) * 31 + day - 1) * (29 * 60) + zone minutes + 14 * 60,
-// where the stored zone minutes are the amount to add to reach UTC (so -300 reads "+05:00").
 bool AppendXsdDate(std::int64_t packed, std::string& out) {
   if (packed < 0) return false;
-  const std::int64_t value = packed / 4;
   constexpr std::int64_t kZoneRange = 29 * 60;
-  const std::int64_t to_utc_minutes = value % kZoneRange - 14 * 60;
-  std::int64_t days = value / kZoneRange;
-  const int day = static_cast<int>(days % 31) + 1;
-  days /= 31;
-  const int month = static_cast<int>(days % 12) + 1;
-  const std::int64_t year = days / 12 - 9999;
-  if (year > 9999) return false;
-  AppendDate({year, month, day}, out);
-  AppendZone(-to_utc_minutes, out);
+  const std::int64_t value = packed / 4;
+  const auto date = TakeDate(value / kZoneRange);
+  if (!date) return false;
+  AppendDate(*date, out);
+  AppendZone(-(value % kZoneRange - 14 * 60), out);
   return true;
 }
 
-// xs:time = (((hour * 60 + minute) * 60 + second) * 1000 + millisecond) * 4; UTC.
 bool AppendXsdTime(std::int64_t packed, std::string& out) {
   if (packed < 0) return false;
-  std::int64_t value = packed / 4;
-  const int millisecond = static_cast<int>(value % 1000);
-  value /= 1000;
-  const int second = static_cast<int>(value % 60);
-  value /= 60;
-  const int minute = static_cast<int>(value % 60);
-  const std::int64_t hour = value / 60;
-  if (hour > 23) return false;
-  AppendClock(static_cast<int>(hour), minute, second, out);
-  AppendMilliseconds(millisecond, out);
-  out.push_back('Z');
+  const PackedClock clock = TakeClock(packed / 4);
+  if (clock.hour > 23) return false;
+  AppendClockAndZ(clock, out);
   return true;
 }
 
