@@ -170,11 +170,12 @@ class Decoder {
         return;
       }
       if (current.depth == depth) {
+        // One binding per prefix and element; the data's own declaration wins.
         if (!implied && current.implied) {
           current.uri = uri;
           current.implied = false;
         }
-        if (!current.implied || implied) return;
+        return;
       }
     }
     PushBinding(prefix, uri, depth, implied);
