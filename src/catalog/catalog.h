@@ -116,7 +116,13 @@ class Catalog {
   // Reads the boot page and every system table of `file` (which must be open) in order,
   // each step skipped once the abort flag is set. Publishes the layout in the application's
   // legacy catalog flag. Registers the database's secondary files with `file`.
-  static std::unique_ptr<Catalog> Build(DatabaseFile& file);
+  // `after_step`, when given, is called after each step with the step's name ("boot page",
+  // "files", "secondary files", "objects", "allocation units", "rowsets", "legacy indexes",
+  // "legacy tables", "legacy columns", "columns", "tables from columns", "types",
+  // "rowset columns", "object references", "indexes", "index columns", "hobt columns",
+  // "column map", "foreign keys").
+  static std::unique_ptr<Catalog> Build(DatabaseFile& file,
+                                        const std::function<void(const char* step)>& after_step = {});
 
   // An empty catalog on `file` (may be null: then no table has pages); for the build and
   // for tests that fill the lists themselves.

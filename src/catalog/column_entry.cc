@@ -61,7 +61,9 @@ std::optional<ColumnEntry> decode_column_entry(const RowPieces& row, std::uint64
   entry.xml_collection_id = fixed.i32_or(ColumnEntry::kXmlCollectionIdOffset);
   entry.default_object_id = fixed.i32_or(ColumnEntry::kDefaultObjectIdOffset);
   entry.rule_object_id = fixed.i32_or(ColumnEntry::kRuleObjectIdOffset);
-  if (entry.status == ColumnEntry::kIdentityStatus && row.variable.size() >= 2) {
+  const bool identity = (static_cast<std::uint32_t>(entry.status) & ColumnEntry::kIdentityStatusMask) ==
+                        static_cast<std::uint32_t>(ColumnEntry::kIdentityStatus);
+  if (identity && row.variable.size() >= 2) {
     // An identity column whose value column did not survive still is one: it reads as
     // the default identity(1,1).
     const std::optional<ByteReader> value = row.variable_at(kIdentityValueColumn);

@@ -17,8 +17,8 @@
 //   29      4      XML schema collection id
 //   33      4      default object id
 //   37      4      rule object id
-// Variable columns: 1 name (UTF-16); 2 the identity seed and increment of a column whose
-// status is exactly 5.
+// Variable columns: 1 name (UTF-16); 2 the identity seed and increment of an identity
+// column (low 16 bits of the status equal to 5).
 
 #include <cstdint>
 #include <optional>
@@ -44,7 +44,10 @@ struct ColumnEntry {
   static constexpr std::size_t kDefaultObjectIdOffset = 33;
   static constexpr std::size_t kRuleObjectIdOffset = 37;
   static constexpr std::size_t kMinimumFixedLength = 41;
+  // An identity column's status: NOT NULL (bit 0) and identity (bit 2). The upper 16 bits
+  // carry further flags (bit 16: NOT FOR REPLICATION) that do not change what it is.
   static constexpr std::int32_t kIdentityStatus = 5;
+  static constexpr std::uint32_t kIdentityStatusMask = 0xFFFF;
 
   std::int32_t object_id = 0;
   std::int16_t number = 0;

@@ -14,6 +14,8 @@ int run_info(const Args& args);
 int run_page(const Args& args);
 int run_demo(const Args& args);
 int run_xml(const Args& args);
+int run_objects(const Args& args);
+int run_columns(const Args& args);
 
 namespace {
 
@@ -25,6 +27,8 @@ const Command kCommands[] = {
      "print the decoded header and the records of page N", run_page},
     {"demo", "demo [--out FOLDER]", "write the built-in demo database and run the main job on it", run_demo},
     {"xml", "xml HEX|-", "print the text of a stored xml value (hex digits, or - for bytes on stdin)", run_xml},
+    {"objects", "objects FILE", "list every object of the catalog: id, type, name, parent id", run_objects},
+    {"columns", "columns FILE TABLE [--type U|S]", "describe the columns and pages of a table", run_columns},
 };
 
 void print_overview(std::FILE* out) {

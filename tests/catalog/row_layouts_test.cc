@@ -214,6 +214,8 @@ TEST(RowLayouts, IdentityTextFromTheSecondVariableColumn) {
       {"4 bytes", 5, std::vector<std::uint8_t>(4, 9), "identity(1,1)"},
       {"identity value lost", 5, std::nullopt, "identity(1,1)"},
       {"status 7 is not an identity", 7, identity_bytes(12, {{4, 1}, {8, 1}}, 4), ""},
+      {"NOT FOR REPLICATION (0x10005) is still an identity", 0x10005, identity_bytes(12, {{4, 1}, {8, 1}}, 4),
+       "identity(1,1)"},
   };
   for (const IdentityCase& c : cases) {
     SCOPED_TRACE(c.what);

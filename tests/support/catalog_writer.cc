@@ -1,5 +1,10 @@
 #include "support/catalog_writer.h"
 
+#include <algorithm>
+
+#include "support/boot_page_writer.h"
+#include "support/page_writer.h"
+#include "support/record_writer.h"
 
 namespace portalmend::writer {
 
@@ -303,6 +308,318 @@ SystemRow legacy_index_row(std::int32_t object_id, std::int16_t index_id, std::u
   set_u32(row.fixed, 64, first_iam_page);
   row.column_count = 25;
   return row;
+}
+
+// ---------------------------------------------------------------------------------------
+// Whole small databases.
+
+namespace {
+
+constexpr std::uint32_t kBootPagePosition = 9;
+constexpr std::uint32_t kFirstSystemPage = 16;
+constexpr std::size_t kPageBodyBytes = 8192 - 96;
+constexpr std::uint8_t kDataPage = 1;
+constexpr std::uint64_t kInRowIndexBits = 0x0100ull << 48;
+
+// Object ids of the system tables the writer fills.
+constexpr std::int32_t kFiles = 8;
+constexpr std::int32_t kSchObjs = 34;
+constexpr std::int32_t kObjects2000 = 1;
+constexpr std::int32_t kIndexes2000 = 2;
+constexpr std::int32_t kColumns2000 = 3;
+constexpr std::int32_t kRsCols = 3;
+constexpr std::int32_t kColumnMap = 4;
+constexpr std::int32_t kRowsets = 5;
+constexpr std::int32_t kAllocUnits = 7;
+constexpr std::int32_t kHobtColumns = 13;
+constexpr std::int32_t kColPars = 41;
+constexpr std::int32_t kScalarTypes = 50;
+
+std::vector<std::uint8_t> encode_system_row(const SystemRow& row) {
+  RecordSpec spec;
+  spec.fixed = row.fixed;
+  spec.column_count = static_cast<std::uint16_t>(std::max<int>(row.column_count, static_cast<int>(row.variable.size())));
+  for (const auto& value : row.variable) {
+    VariableColumn column;
+    if (value) column.bytes = *value;
+    spec.variable.push_back(column);
+  }
+  return encode_record(spec);
+}
+
+// Splits records into pages: as many as fit, or at most rows_per_page.
+std::vector<std::vector<std::vector<std::uint8_t>>> pack(const std::vector<std::vector<std::uint8_t>>& records,
+                                                         std::size_t rows_per_page) {
+  std::vector<std::vector<std::vector<std::uint8_t>>> pages;
+  std::size_t used = kPageBodyBytes;
+  for (const std::vector<std::uint8_t>& record : records) {
+    const std::size_t need = record.size() + 2;
+    const bool full = pages.empty() || used + need > kPageBodyBytes ||
+                      (rows_per_page != 0 && pages.back().size() >= rows_per_page);
+    if (full) {
+      pages.emplace_back();
+      used = 0;
+    }
+    pages.back().push_back(record);
+    used += need;
+  }
+  return pages;
+}
+
+bool contains(const std::vector<std::int32_t>& ids, std::int32_t id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+}  // namespace
+
+bool TableColumnSpec::variable() const {
+  switch (system_type_id) {
+    case 34: case 35: case 98: case 99: case 165: case 167: case 231: case 240: case 241:
+      return !computed;
+    default:
+      return false;
+  }
+}
+
+std::size_t TableColumnSpec::fixed_size() const {
+  if (computed || variable()) return 0;
+  switch (system_type_id) {
+    case 48: case 104: return 1;
+    case 52: return 2;
+    case 56: case 58: case 59: case 122: return 4;
+    case 36: return 16;
+    case 40: return 3;
+    case 60: case 61: case 62: case 127: case 189: return 8;
+    default: return static_cast<std::size_t>(std::max<std::int16_t>(max_length, 0));
+  }
+}
+
+CatalogDatabaseWriter::CatalogDatabaseWriter(CatalogLayout layout) : layout_(layout) {
+  if (layout_ == CatalogLayout::kLegacy) version_ = 539;
+  add_system_row(kFiles, file_row(1, "PortalmendTest", "C:\\Data\\PortalmendTest.mdf"));
+  if (layout_ == CatalogLayout::kModern) {
+    for (const SystemRow& row : standard_scalar_type_rows()) add_system_row(kScalarTypes, row);
+  }
+}
+
+void CatalogDatabaseWriter::add_system_row(std::int32_t object_id, const SystemRow& row) {
+  if (!system_rows_.count(object_id)) system_order_.push_back(object_id);
+  system_rows_[object_id].push_back(row);
+}
+
+const std::vector<SystemRow>& CatalogDatabaseWriter::system_rows(std::int32_t object_id) const {
+  static const std::vector<SystemRow> kNone;
+  auto it = system_rows_.find(object_id);
+  return it == system_rows_.end() ? kNone : it->second;
+}
+
+std::int32_t CatalogDatabaseWriter::page_object_id_of(std::int32_t table_id) {
+  return 100000 + (table_id % 1000000);
+}
+
+std::int64_t CatalogDatabaseWriter::rowset_id_of(std::int32_t table_id) {
+  return static_cast<std::int64_t>(kInRowIndexBits | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(table_id)) << 16) | 1u);
+}
+
+void CatalogDatabaseWriter::add_object(std::int32_t id, const std::string& name, const std::string& type,
+                                       std::int32_t parent_id) {
+  ObjectRowSpec spec;
+  spec.id = id;
+  spec.name = name;
+  spec.type = type;
+  spec.parent_id = parent_id;
+  if (layout_ == CatalogLayout::kLegacy) {
+    add_system_row(kObjects2000, legacy_object_row(spec));
+  } else {
+    add_system_row(kSchObjs, object_row(spec));
+  }
+}
+
+void CatalogDatabaseWriter::drop_table_pages(std::int32_t object_id) { dropped_.push_back(object_id); }
+
+void CatalogDatabaseWriter::duplicate_table_pages(std::int32_t object_id) { duplicated_.push_back(object_id); }
+
+void CatalogDatabaseWriter::add_table(const TableSpec& table) {
+  add_object(table.id, table.name, table.type);
+  if (layout_ == CatalogLayout::kLegacy) {
+    add_legacy_table(table);
+  } else {
+    add_modern_table(table);
+  }
+  std::vector<std::vector<std::uint8_t>> records;
+  for (const TableRowValues& values : table.rows) records.push_back(encode_user_row(table, values));
+  const std::int32_t page_object =
+      layout_ == CatalogLayout::kLegacy ? table.id : page_object_id_of(table.id);
+  user_pages_.emplace_back(page_object, std::move(records));
+}
+
+namespace {
+
+// Where each stored column lies: leaf offset (fixed: offset in the record; variable: the
+// complement of its variable index) and 1-based null bit.
+struct Placement {
+  std::int32_t leaf_offset = 0;
+  std::int32_t null_bit = 0;
+};
+
+std::vector<std::optional<Placement>> place_columns(const std::vector<TableColumnSpec>& columns) {
+  std::vector<std::optional<Placement>> placements;
+  std::int32_t fixed_offset = 4;
+  std::int32_t variable_index = 0;
+  std::int32_t null_bit = 1;
+  for (const TableColumnSpec& column : columns) {
+    if (column.computed) {
+      placements.emplace_back(std::nullopt);
+      continue;
+    }
+    Placement placement;
+    placement.null_bit = null_bit++;
+    if (column.variable()) {
+      placement.leaf_offset = ~variable_index++;
+    } else {
+      placement.leaf_offset = fixed_offset;
+      fixed_offset += static_cast<std::int32_t>(column.fixed_size());
+    }
+    placements.emplace_back(placement);
+  }
+  return placements;
+}
+
+}  // namespace
+
+void CatalogDatabaseWriter::add_modern_table(const TableSpec& table) {
+  const std::int64_t rowset_id = rowset_id_of(table.id);
+  const std::vector<std::optional<Placement>> placements = place_columns(table.columns);
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    const TableColumnSpec& column = table.columns[i];
+    const std::int32_t column_id = static_cast<std::int32_t>(i + 1);
+    if (!column.lose_catalog_row) {
+      ColumnRowSpec spec;
+      spec.object_id = table.id;
+      spec.column_id = column_id;
+      spec.name = column.name;
+      spec.system_type_id = column.system_type_id;
+      spec.user_type_id = column.system_type_id;
+      spec.max_length = column.max_length;
+      spec.precision = column.precision;
+      spec.scale = column.scale;
+      spec.collation_id = column.collation_id;
+      spec.status = (column.nullable ? 0 : 1) | (column.identity ? 4 : 0) | (column.computed ? 0x10 : 0);
+      if (column.identity) {
+        std::vector<std::uint8_t> identity(12, 0);
+        set_u32(identity, 4, 1);
+        set_u32(identity, 8, 1);
+        spec.identity_value = identity;
+      }
+      add_system_row(kColPars, column_row(spec));
+    }
+    if (!placements[i]) continue;
+    if (table.hobt_positions) {
+      add_system_row(kHobtColumns, hobt_column_row(rowset_id, column_id, static_cast<std::int16_t>(placements[i]->leaf_offset),
+                                                   static_cast<std::int16_t>(placements[i]->null_bit)));
+      add_system_row(kColumnMap, column_map_row(rowset_id, column_id, column_id));
+    } else {
+      add_system_row(kRsCols, rowset_column_row({rowset_id, column_id, column_id, placements[i]->leaf_offset,
+                                                 placements[i]->null_bit}));
+    }
+  }
+  add_system_row(kRowsets, rowset_row(rowset_id, table.id, 0, static_cast<std::int64_t>(table.rows.size())));
+  AllocUnitRowSpec unit;
+  unit.id = static_cast<std::int64_t>(kInRowIndexBits |
+                                      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(page_object_id_of(table.id))) << 16));
+  unit.type = 1;
+  unit.owner_id = rowset_id;
+  // A stale first page: the catalog takes the last data page the scan found instead.
+  unit.first_page = 1;
+  unit.first_file = 1;
+  add_system_row(kAllocUnits, alloc_unit_row(unit));
+}
+
+void CatalogDatabaseWriter::add_legacy_table(const TableSpec& table) {
+  const std::vector<std::optional<Placement>> placements = place_columns(table.columns);
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    const TableColumnSpec& column = table.columns[i];
+    if (column.lose_catalog_row) continue;
+    LegacyColumnRowSpec spec;
+    spec.object_id = table.id;
+    spec.column_id = static_cast<std::int16_t>(i + 1);
+    spec.name = column.name;
+    spec.system_type_id = column.system_type_id;
+    spec.user_type_id = column.system_type_id;
+    spec.length = column.max_length;
+    spec.column_order = static_cast<std::int16_t>(i + 1);
+    spec.collation_id = column.collation_id;
+    spec.status = column.nullable ? 0 : 1;
+    if (placements[i]) {
+      spec.offset = static_cast<std::int16_t>(placements[i]->leaf_offset);
+      spec.fixed_offset = static_cast<std::int16_t>(std::max(placements[i]->leaf_offset, 0));
+    }
+    add_system_row(kColumns2000, legacy_column_row(spec));
+  }
+  add_system_row(kIndexes2000, legacy_index_row(table.id, 1, 0, 0));
+}
+
+std::vector<std::uint8_t> CatalogDatabaseWriter::encode_user_row(const TableSpec& table,
+                                                                 const TableRowValues& values) const {
+  RecordSpec spec;
+  std::size_t stored = 0;
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    const TableColumnSpec& column = table.columns[i];
+    if (column.computed) continue;
+    ++stored;
+    const std::optional<std::vector<std::uint8_t>> value = i < values.size() ? values[i] : std::nullopt;
+    spec.nulls.push_back(!value.has_value());
+    if (column.variable()) {
+      VariableColumn variable;
+      if (value) variable.bytes = *value;
+      spec.variable.push_back(variable);
+    } else {
+      std::vector<std::uint8_t> bytes = value ? *value : std::vector<std::uint8_t>();
+      bytes.resize(column.fixed_size(), 0);
+      spec.fixed.insert(spec.fixed.end(), bytes.begin(), bytes.end());
+    }
+  }
+  spec.column_count = static_cast<std::uint16_t>(stored);
+  return encode_record(spec);
+}
+
+DataFileWriter CatalogDatabaseWriter::build() const {
+  DataFileWriter file;
+  // The boot page: version, name and collation of the database.
+  BootPageFields boot;
+  boot.page_number = static_cast<std::int32_t>(kBootPagePosition);
+  boot.version = version_;
+  boot.create_version = version_;
+  boot.name = database_name_;
+  boot.collation_id = collation_id_;
+  file.set_page(kBootPagePosition, boot_page(boot));
+
+  std::uint32_t position = kFirstSystemPage;
+  std::vector<std::pair<std::int32_t, std::vector<std::uint8_t>>> written;
+  auto write_pages = [&](std::int32_t object_id, const std::vector<std::vector<std::uint8_t>>& records) {
+    if (contains(dropped_, object_id)) return;
+    for (const auto& page_records : pack(records, rows_per_page_)) {
+      PageWriter page = standard_page(position, object_id, kDataPage);
+      for (const std::vector<std::uint8_t>& record : page_records) page.add_record(record);
+      std::vector<std::uint8_t> bytes = page.build();
+      file.set_page(position, bytes);
+      written.emplace_back(object_id, std::move(bytes));
+      ++position;
+    }
+  };
+  for (std::int32_t object_id : system_order_) {
+    std::vector<std::vector<std::uint8_t>> records;
+    for (const SystemRow& row : system_rows_.at(object_id)) records.push_back(encode_system_row(row));
+    write_pages(object_id, records);
+  }
+  for (const auto& [page_object, records] : user_pages_) write_pages(page_object, records);
+  // Old copies of pages, stored after everything else.
+  for (const auto& [object_id, bytes] : written) {
+    if (contains(duplicated_, object_id)) file.set_page(position++, bytes);
+  }
+  // A few empty pages at the end, as a real file has.
+  file.set_page(position + 3, std::vector<std::uint8_t>(8192, 0));
+  return file;
 }
 
 }  // namespace portalmend::writer
