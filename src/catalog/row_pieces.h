@@ -34,7 +34,7 @@ struct RowPieces {
 };
 
 // UTF-16LE bytes as UTF-8 text, up to the first zero code unit (or the end of the bytes;
-// an odd last byte is dropped). Unpaired surrogates become U+FFFD.
+// an odd last byte is dropped). A lone surrogate becomes U+FFFD.
 std::string utf16_name_text(ByteReader bytes);
 
 // The text of variable column `index` read as UTF-16, empty when the column is absent.
