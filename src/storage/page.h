@@ -3,11 +3,9 @@
 //
 //   CPage                      root of every page class
 //   └ RecordPage               header, raw buffer, slot array
-//     ├ PrimaryRecordPage      one CPrimaryRecord per slot, carving, compression information
-//     │ ├ CDataPage            adds the per-row value lists the row readers fill
-//     │ ├ CBootPage            the database boot page (boot_page.h)
-//     │ └ ExtentAllocationMap  allocation bitmaps (iam_page.h), with IamPage below it
-//     └ TextMixPage            large-object records (text_page.h)
+//     └ PrimaryRecordPage      one CPrimaryRecord per slot, carving, compression information
+//       ├ CDataPage            adds the per-row value lists the row readers fill
+//       └ CBootPage            the database boot page (boot_page.h)
 //
 // Slot array (at the end of the page, growing backwards):
 //

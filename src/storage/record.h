@@ -150,7 +150,9 @@ class CRecord {
  protected:
   CRecord() = default;
   CRecord(const CRecord&) = default;
+  CRecord(CRecord&&) = default;
   CRecord& operator=(const CRecord&) = default;
+  CRecord& operator=(CRecord&&) = default;
 
   // Takes the bits of status byte A, keeping the record type when keep_type is set.
   void set_status(std::uint8_t status_a, bool keep_type = false);
@@ -186,7 +188,9 @@ class CPrimaryRecord : public CRecord {
   static Carved carve(const RecordSite& site, std::size_t offset, const ReadOptions& options);
 
   CPrimaryRecord(const CPrimaryRecord&) = default;
+  CPrimaryRecord(CPrimaryRecord&&) = default;
   CPrimaryRecord& operator=(const CPrimaryRecord&) = default;
+  CPrimaryRecord& operator=(CPrimaryRecord&&) = default;
   ~CPrimaryRecord() override;
 
   // The number of columns stored in the record.
