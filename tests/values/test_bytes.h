@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 // The low `width` bytes of `value`, least significant first.
 inline Bytes le(std::uint64_t value, std::size_t width) {
   Bytes out;
-  for (std::size_t i = 0; i < width; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  for (std::size_t i = 0; i < width; ++i) out.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
   return out;
 }
 
