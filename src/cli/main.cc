@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "storage/app_settings.h"
 #include "storage/product.h"
 
 namespace portalmend::cli {
@@ -77,6 +78,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   Args args(argv + 2, argv + argc);
+  // The collation table names collations and picks the code page of 8-bit text; without
+  // collation.txt beside the program it stays empty and 8-bit text reads as Windows-1252.
+  portalmend::theApp.collation_table.load_beside_executable();
   for (const Command& command : kCommands) {
     if (name == command.name) {
       if (wants_help(args)) {

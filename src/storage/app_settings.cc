@@ -15,6 +15,7 @@ void CQuillonLedgerlineProjApp::reset() {
   binary_placeholder_mode = 0;
   collation_automatic = 1;
   collation_manual_id = 0;
+  chosen_collation.reset();
   database_version.clear();
   collation_name.clear();
   selected_data_file.clear();

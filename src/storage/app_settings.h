@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "values/collation_table.h"
+
 namespace portalmend {
 
 class CQuillonLedgerlineProjApp {
@@ -53,6 +55,12 @@ class CQuillonLedgerlineProjApp {
   std::atomic<std::uint8_t> collation_automatic{1};
   // Collation id chosen by hand (upper 32 bits 0).
   std::atomic<std::int64_t> collation_manual_id{0};
+  // The collation of the open database (from its boot page or chosen by hand); decides the
+  // code page of 8-bit text. Written by the boot page reader before any worker reads rows.
+  ChosenCollation chosen_collation;
+  // Collation id to name and code page, read from collation.txt once at start-up and not
+  // changed afterwards (reset() keeps it).
+  CollationTable collation_table;
 
   // Database version text (from the boot page), e.g. "SQL Server 2008".
   std::string database_version;

@@ -1,5 +1,7 @@
 #include "values/value_context.h"
 
+#include "storage/app_settings.h"
+
 namespace portalmend {
 
 namespace {
@@ -10,6 +12,8 @@ constexpr std::int64_t kZeroCollation = 0;
 
 ValueContext ValueContext::from_settings(bool table_data) {
   ValueContext context;
+  context.collations = &theApp.collation_table;
+  context.chosen = &theApp.chosen_collation;
   context.table_data = table_data;
   return context;
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "storage/app_settings.h"
 #include "values/test_bytes.h"
 #include "values/value_context.h"
+#include "values/value_text.h"
 
 namespace portalmend {
 namespace {
@@ -115,6 +117,40 @@ TEST(ValueContext, ChoosesTheCodePageByCollation) {
 
   const ValueContext empty;
   EXPECT_EQ(empty.code_page_for(53264), 1252);
+}
+
+}  // namespace
+}  // namespace portalmend
+
+namespace portalmend {
+namespace {
+
+TEST(ValueContext, ReadsTheCollationsHeldByTheApplicationSettings) {
+  theApp.reset();
+  theApp.collation_table.clear();
+  theApp.collation_table.add_line("Japanese_CI_AS\t53264\t932");
+  theApp.collation_table.add_line("Thai_CI_AS\t53273\t874");
+  theApp.chosen_collation.choose(53273, *theApp.collation_table.find(53273));
+
+  const ValueContext table_data = ValueContext::from_settings();
+  EXPECT_TRUE(table_data.table_data);
+  EXPECT_EQ(table_data.code_page_for(53264), 932);
+  EXPECT_EQ(table_data.code_page_for(53273), 874);
+  EXPECT_EQ(ValueContext::for_catalog().code_page_for(53264), 1252);
+
+  const Bytes thai = test::hex("c0d2c9d2e4b7c2");
+  ValueColumn column;
+  column.type_code = kTypeVarchar;
+  column.type_text = "varchar(20)";
+  column.variable = 1;
+  column.collation_id = 53273;
+  ValueShape shape = shape_by_type(column);
+  shape.value_length = static_cast<std::int16_t>(thai.size());
+  EXPECT_EQ(value_to_text(shape, column, ByteReader(thai)), "ภาษาไทย");
+
+  theApp.reset();
+  EXPECT_FALSE(theApp.chosen_collation.known);
+  theApp.collation_table.clear();
 }
 
 }  // namespace
