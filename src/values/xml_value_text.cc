@@ -1,8 +1,9 @@
 #include "values/xml_value_text.h"
 
+#include "tabledata/binary_xml_component.h"
+
 namespace portalmend {
 
-// The binary xml component is not part of the engine yet: every value converts to nothing.
-std::string xml_value_text(const ByteReader& /*bytes*/) { return {}; }
+std::string xml_value_text(const ByteReader& bytes) { return ConvertXmlBytes(bytes); }
 
 }  // namespace portalmend

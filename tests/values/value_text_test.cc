@@ -288,3 +288,30 @@ TEST(ValueToText, BuildsItsColumnFromAnyDescriptionWithTheSameFields) {
 
 }  // namespace
 }  // namespace portalmend
+
+#include "support/binary_xml_writer.h"
+
+namespace portalmend {
+namespace {
+
+TEST(ValueToText, XmlInTheRecordGoesThroughTheXmlComponent) {
+  BinaryXmlWriter writer;
+  writer.Element("city").Text("München").EndElement();
+  const std::vector<std::uint8_t> xml = writer.take();
+  ValueColumn column;
+  column.type_code = kTypeXml;
+  column.type_text = "xml(-1)";
+  column.variable = 1;
+  ValueShape shape = shape_by_type(column);
+  shape.value_length = static_cast<std::int16_t>(xml.size());
+  EXPECT_EQ(value_to_text(shape, column, ByteReader(xml), ValueContext()), "<city>München</city>");
+
+  // Not binary xml: the component gives nothing and the value shows as one blank.
+  const std::vector<std::uint8_t> damaged(xml.begin(), xml.begin() + 3);
+  shape = shape_by_type(column);
+  shape.value_length = static_cast<std::int16_t>(damaged.size());
+  EXPECT_EQ(value_to_text(shape, column, ByteReader(damaged), ValueContext()), " ");
+}
+
+}  // namespace
+}  // namespace portalmend
