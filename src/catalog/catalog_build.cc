@@ -75,7 +75,9 @@ class CatalogBuilder {
     catalog_.page_reads_[table.object_id] += read_system_table(file_, table, on_row, after_page);
   }
 
-  void ReadBootPage() { locate_and_read_boot_page(file_, collation_table_, chosen_collation_); }
+  // The collation read here decides the code page of every 8-bit value shown later, so it
+  // goes to the application settings, looked up in the table loaded from collation.txt.
+  void ReadBootPage() { locate_and_read_boot_page(file_, theApp.collation_table, theApp.chosen_collation); }
 
   void ReadFiles() { Read(systable::kSysFiles1, lists_.files, decode_file_entry); }
 
@@ -236,8 +238,6 @@ class CatalogBuilder {
 
   Catalog& catalog_;
   DatabaseFile& file_;
-  CollationTable collation_table_;
-  ChosenCollation chosen_collation_;
   CatalogLists& lists_;
 };
 

@@ -121,3 +121,24 @@ TEST_F(FixtureCatalogs, EachSystemTableIsReadInOnePass) {
 
 }  // namespace
 }  // namespace portalmend
+
+namespace portalmend {
+namespace {
+
+// Building the catalog reads the boot page; its collation must reach the settings, since
+// every 8-bit value shown later is converted through its code page.
+TEST(FixtureCatalogCollation, BuildHandsTheBootPageCollationToTheSettings) {
+  if (!fixtures::available()) GTEST_SKIP() << "no fixtures folder at " << fixtures::folder();
+  theApp.reset();
+  ASSERT_TRUE(theApp.collation_table.load_beside_executable()) << "collation.txt beside the test program";
+  std::unique_ptr<fixtures::OpenedCatalog> opened =
+      fixtures::open(fixtures::mdf_path("itsligo__sampledbs__northwnd.mdf"));
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(theApp.chosen_collation.known);
+  EXPECT_FALSE(theApp.chosen_collation.name.empty());
+  EXPECT_EQ(theApp.chosen_collation.code_page, 1252);
+  theApp.reset();
+}
+
+}  // namespace
+}  // namespace portalmend
