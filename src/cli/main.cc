@@ -17,6 +17,7 @@ int run_demo(const Args& args);
 int run_xml(const Args& args);
 int run_objects(const Args& args);
 int run_columns(const Args& args);
+int run_rows(const Args& args);
 
 namespace {
 
@@ -30,6 +31,10 @@ const Command kCommands[] = {
     {"xml", "xml HEX|-", "print the text of a stored xml value (hex digits, or - for bytes on stdin)", run_xml},
     {"objects", "objects FILE", "list every object of the catalog: id, type, name, parent id", run_objects},
     {"columns", "columns FILE TABLE [--type U|S]", "describe the columns and pages of a table", run_columns},
+    {"rows",
+     "rows FILE TABLE [--type U|S] [--mode standard|advanced] [--deleted] [--advanced-deleted] [--full] "
+     "[--limit N] [--format tsv|csv]",
+     "print the rows of a table, one tab- or comma-separated line per row", run_rows},
 };
 
 void print_overview(std::FILE* out) {

@@ -23,4 +23,13 @@ ColumnDescriptionList RowRecord::descriptions() const {
   return result;
 }
 
+bool row_shows_nothing(const RowRecord& row, std::size_t first_shown_column) {
+  if (row.empty()) return true;
+  std::size_t count = (row.text(0).empty() || row.text(0) == "NULL") ? 1 : 0;
+  for (std::size_t i = first_shown_column + 1; i < row.size(); ++i) {
+    if (!row.column(i).hidden() && row.text(i).empty()) ++count;
+  }
+  return count == row.size();
+}
+
 }  // namespace portalmend

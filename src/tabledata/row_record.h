@@ -40,4 +40,8 @@ class RowRecord {
   std::vector<std::string> texts_;
 };
 
+// True when the records list takes the row out again: column 0 reads empty or "NULL" and
+// every later shown column reads empty (a row with hidden columns is always kept).
+bool row_shows_nothing(const RowRecord& row, std::size_t first_shown_column);
+
 }  // namespace portalmend

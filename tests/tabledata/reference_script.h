@@ -68,6 +68,31 @@ inline std::string to_utf8(const std::string& bytes, const char* charset) {
   return out;
 }
 
+// Windows-1252 to UTF-8, with the five bytes the code page leaves undefined (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) as U+FFFD, the way the data files' 8-bit text is shown.
+inline std::string windows_1252_to_utf8(const std::string& bytes) {
+  static const char16_t k80[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                   0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+  std::string out;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    const char32_t cp = b < 0x80 ? b : (b < 0xA0 ? k80[b - 0x80] : b);
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
 // Reads a script file: UTF-16LE when it starts with a byte order mark, else 8-bit text in
 // `charset`.
 inline std::string read_script(const std::string& path, const char* charset = "CP1252") {
@@ -79,6 +104,7 @@ inline std::string read_script(const std::string& path, const char* charset = "C
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     return to_utf8(bytes.substr(2), "UTF-16LE");
   }
+  if (std::string_view(charset) == "CP1252") return windows_1252_to_utf8(bytes);
   return to_utf8(bytes, charset);
 }
 
@@ -397,6 +423,14 @@ inline std::string value_key(std::uint32_t type_code, const std::string& shown,
       return rtrim(text);
     case 1: case 16: case 25: case 33:  // binary types
       return text;  // shown as 0x and uppercase digits, as the script writes them
+    case 34: {  // xml: stored with its line ends normalised to line feeds
+      std::string normalised;
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        normalised += text[i];
+      }
+      return normalised;
+    }
     default:
       return text;
   }
