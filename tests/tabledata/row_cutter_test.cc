@@ -243,3 +243,29 @@ TEST(RowCutter, HiddenColumnsDoNotCountAgainstTheRecordsColumns) {
 }
 }  // namespace
 }  // namespace portalmend
+
+namespace portalmend {
+namespace {
+
+TEST(RowCutter, SystemTableVariantsHandleNullsAndLargeValuesTheirOwnWay) {
+  RecordSpec spec = full_row();
+  spec.nulls[0] = true;  // id marked NULL
+  spec.nulls[1] = true;  // name marked NULL
+  spec.variable[1] = VariableColumn{text_pointer(), true};
+  RowCutOptions options;
+  options.variant = RowCutVariant::kSystemTableRows;
+  options.binary_placeholders = true;
+  // Leaf-offset variant: the null bitmap is not consulted and no placeholder is shown.
+  const std::vector<std::string> leaf = cut(spec, options);
+  EXPECT_EQ(leaf[0], "7");
+  EXPECT_EQ(leaf[1], "abc");
+  EXPECT_NE(leaf[2], "<BINARY DATA>");
+  // Ordinal variant: NULL from the bitmap, and a NULL variable column gets no text.
+  options.reader = RowReaderKind::kOrdinal;
+  const std::vector<std::string> ordinal = cut(spec, options);
+  EXPECT_EQ(ordinal[0], "NULL");
+  EXPECT_EQ(ordinal[1], "");
+}
+
+}  // namespace
+}  // namespace portalmend
