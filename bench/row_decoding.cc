@@ -57,21 +57,21 @@ ColumnDescriptionList columns() {
 }
 
 std::vector<std::uint8_t> record(std::uint32_t n) {
-  writer::RecordSpec spec;
-  spec.fixed.assign(53, 0);
-  writer::put_u32(spec.fixed, 0, n);
-  writer::put_u64(spec.fixed, 4, 1000000007ull * n);
-  writer::put_u64(spec.fixed, 12, 12345678ull + n);
-  writer::put_u32(spec.fixed, 20, n % 25920000);       // time of day
-  writer::put_u32(spec.fixed, 24, 40000 + n % 3000);   // day
-  for (int i = 0; i < 16; ++i) spec.fixed[28 + i] = static_cast<std::uint8_t>(n * 31 + i);
+  writer::RecordSpec desc;
+  desc.fixed.assign(53, 0);
+  writer::put_u32(desc.fixed, 0, n);
+  writer::put_u64(desc.fixed, 4, 1000000007ull * n);
+  writer::put_u64(desc.fixed, 12, 12345678ull + n);
+  writer::put_u32(desc.fixed, 20, n % 25920000);       // time of day
+  writer::put_u32(desc.fixed, 24, 40000 + n % 3000);   // day
+  for (int i = 0; i < 16; ++i) desc.fixed[28 + i] = static_cast<std::uint8_t>(n * 31 + i);
   const double ratio = n / 7.0;
   std::uint64_t bits;
   std::memcpy(&bits, &ratio, 8);
-  writer::put_u64(spec.fixed, 44, bits);
-  spec.fixed[52] = n & 1;
-  spec.column_count = 9;
-  spec.nulls.assign(9, false);
+  writer::put_u64(desc.fixed, 44, bits);
+  desc.fixed[52] = n & 1;
+  desc.column_count = 9;
+  desc.nulls.assign(9, false);
   std::string name = "customer " + std::to_string(n);
   std::vector<std::uint8_t> wide;
   for (char c : name) {
@@ -79,8 +79,8 @@ std::vector<std::uint8_t> record(std::uint32_t n) {
     wide.push_back(0);
   }
   std::string code = "C-" + std::to_string(n % 977);
-  spec.variable = {writer::VariableColumn{wide}, writer::VariableColumn{{code.begin(), code.end()}}};
-  return writer::encode_record(spec);
+  desc.variable = {writer::VariableColumn{wide}, writer::VariableColumn{{code.begin(), code.end()}}};
+  return writer::encode_record(desc);
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start) {

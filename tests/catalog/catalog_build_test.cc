@@ -198,9 +198,9 @@ TEST_F(CatalogBuild, LostObjectsTableGivesOneTablePerObjectIdOfTheColumns) {
 TEST_F(CatalogBuild, MadeUpNamesNumberFromZeroInEachTable) {
   CatalogDatabaseWriter database;
   for (std::int32_t id : {401, 402}) {
-    writer::ObjectRowSpec spec;
-    spec.id = id;
-    database.add_system_row(systable::kSysSchObjs, writer::object_row(spec));
+    writer::ObjectRowSpec desc;
+    desc.id = id;
+    database.add_system_row(systable::kSysSchObjs, writer::object_row(desc));
   }
   writer::ColumnRowSpec nameless;
   nameless.object_id = 401;

@@ -124,11 +124,11 @@ TEST(RowLayouts, ObjectRowFieldsFollowTheLayout) {
 
 TEST(RowLayouts, ObjectRowWithIdZeroOrBelowIsSkipped) {
   for (std::int32_t id : {0, -5}) {
-    writer::ObjectRowSpec spec;
-    spec.id = id;
-    spec.name = "x";
+    writer::ObjectRowSpec desc;
+    desc.id = id;
+    desc.name = "x";
     std::uint64_t counter = 0;
-    EXPECT_FALSE(decode_object_entry(writer::object_row(spec).pieces(), CatalogLayout::kModern, counter));
+    EXPECT_FALSE(decode_object_entry(writer::object_row(desc).pieces(), CatalogLayout::kModern, counter));
     EXPECT_EQ(counter, 0u);
   }
 }
@@ -136,10 +136,10 @@ TEST(RowLayouts, ObjectRowWithIdZeroOrBelowIsSkipped) {
 TEST(RowLayouts, MissingNamesAreMadeUpAndNumbered) {
   std::uint64_t counter = 0;
   auto object_named = [&](std::optional<std::string> name) {
-    writer::ObjectRowSpec spec;
-    spec.id = 100;
-    spec.name = std::move(name);
-    return decode_object_entry(writer::object_row(spec).pieces(), CatalogLayout::kModern, counter)->name;
+    writer::ObjectRowSpec desc;
+    desc.id = 100;
+    desc.name = std::move(name);
+    return decode_object_entry(writer::object_row(desc).pieces(), CatalogLayout::kModern, counter)->name;
   };
   EXPECT_EQ(object_named(std::nullopt), "Repairname0");
   EXPECT_EQ(object_named("Orders"), "Orders");
@@ -161,19 +161,19 @@ TEST(RowLayouts, MissingNamesAreMadeUpAndNumbered) {
 }
 
 TEST(RowLayouts, ColumnRowFields) {
-  writer::ColumnRowSpec spec;
-  spec.object_id = 245575913;
-  spec.column_id = 3;
-  spec.name = "UnitPrice";
-  spec.system_type_id = 60;
-  spec.user_type_id = 60;
-  spec.max_length = 8;
-  spec.precision = 19;
-  spec.scale = 4;
-  spec.collation_id = 0;
-  spec.status = 1;
+  writer::ColumnRowSpec desc;
+  desc.object_id = 245575913;
+  desc.column_id = 3;
+  desc.name = "UnitPrice";
+  desc.system_type_id = 60;
+  desc.user_type_id = 60;
+  desc.max_length = 8;
+  desc.precision = 19;
+  desc.scale = 4;
+  desc.collation_id = 0;
+  desc.status = 1;
   std::uint64_t counter = 0;
-  const std::optional<ColumnEntry> entry = decode_column_entry(writer::column_row(spec).pieces(), counter);
+  const std::optional<ColumnEntry> entry = decode_column_entry(writer::column_row(desc).pieces(), counter);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->object_id, 245575913);
   EXPECT_EQ(entry->column_id, 3);
@@ -219,38 +219,38 @@ TEST(RowLayouts, IdentityTextFromTheSecondVariableColumn) {
   };
   for (const IdentityCase& c : cases) {
     SCOPED_TRACE(c.what);
-    writer::ColumnRowSpec spec;
-    spec.object_id = 1;
-    spec.column_id = 1;
-    spec.name = "id";
-    spec.status = c.status;
-    SystemRow row = writer::column_row(spec);
+    writer::ColumnRowSpec desc;
+    desc.object_id = 1;
+    desc.column_id = 1;
+    desc.name = "id";
+    desc.status = c.status;
+    SystemRow row = writer::column_row(desc);
     row.variable.push_back(c.value);
     std::uint64_t counter = 0;
     EXPECT_EQ(decode_column_entry(row.pieces(), counter)->identity_text, c.expected);
   }
   // With only the name column there is no identity text.
-  writer::ColumnRowSpec spec;
-  spec.name = "id";
-  spec.status = 5;
+  writer::ColumnRowSpec desc;
+  desc.name = "id";
+  desc.status = 5;
   std::uint64_t counter = 0;
-  EXPECT_EQ(decode_column_entry(writer::column_row(spec).pieces(), counter)->identity_text, "");
+  EXPECT_EQ(decode_column_entry(writer::column_row(desc).pieces(), counter)->identity_text, "");
 }
 
 TEST(RowLayouts, LegacyColumnLateFieldsNeedTwentyOneColumnsAndTheBytes) {
-  writer::LegacyColumnRowSpec spec;
-  spec.object_id = 1977058079;
-  spec.column_id = 2;
-  spec.name = "CompanyName";
-  spec.system_type_id = 231;
-  spec.length = 80;
-  spec.offset = -2;
-  spec.fixed_offset = 0;
-  spec.column_order = 2;
-  spec.collation_id = 53256;
-  spec.status = 8;
+  writer::LegacyColumnRowSpec desc;
+  desc.object_id = 1977058079;
+  desc.column_id = 2;
+  desc.name = "CompanyName";
+  desc.system_type_id = 231;
+  desc.length = 80;
+  desc.offset = -2;
+  desc.fixed_offset = 0;
+  desc.column_order = 2;
+  desc.collation_id = 53256;
+  desc.status = 8;
   std::uint64_t counter = 0;
-  SystemRow row = writer::legacy_column_row(spec);
+  SystemRow row = writer::legacy_column_row(desc);
   std::optional<LegacyColumnEntry> entry = decode_legacy_column_entry(row.pieces(), counter);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->object_id, 1977058079);
@@ -288,16 +288,16 @@ TEST(RowLayouts, LegacyIndexRowsKeepOnlyClusteredIndexes) {
 }
 
 TEST(RowLayouts, AllocationUnitPointersAndPageObjectId) {
-  writer::AllocUnitRowSpec spec;
-  spec.id = 72057594039697408;  // 0x0100000000FA0000 -> page object id 250
-  spec.owner_id = 72057594038845440;
-  spec.first_page = 153;
-  spec.first_file = 1;
-  spec.root_page = 154;
-  spec.root_file = 1;
-  spec.first_iam_page = 155;
-  spec.first_iam_file = 1;
-  const std::optional<AllocUnitEntry> entry = decode_alloc_unit_entry(writer::alloc_unit_row(spec).pieces());
+  writer::AllocUnitRowSpec desc;
+  desc.id = 72057594039697408;  // 0x0100000000FA0000 -> page object id 250
+  desc.owner_id = 72057594038845440;
+  desc.first_page = 153;
+  desc.first_file = 1;
+  desc.root_page = 154;
+  desc.root_file = 1;
+  desc.first_iam_page = 155;
+  desc.first_iam_file = 1;
+  const std::optional<AllocUnitEntry> entry = decode_alloc_unit_entry(writer::alloc_unit_row(desc).pieces());
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->type, 1);
   EXPECT_EQ(entry->owner_id, 72057594038845440);

@@ -18,12 +18,12 @@ namespace {
 writer::CommandResult cli(const std::vector<std::string>& args) { return writer::run_program(PORTALMEND_CLI, args); }
 
 std::vector<std::uint8_t> row(const std::string& text, std::uint8_t type = kPrimaryRecord, bool complex = false) {
-  writer::RecordSpec spec;
-  spec.record_type = type;
-  spec.fixed = std::vector<std::uint8_t>(128, 0x20);
-  spec.nulls = {false, true, false};
-  spec.variable = {{std::vector<std::uint8_t>(text.begin(), text.end()), complex}, {{}}};
-  return writer::encode_record(spec);
+  writer::RecordSpec desc;
+  desc.record_type = type;
+  desc.fixed = std::vector<std::uint8_t>(128, 0x20);
+  desc.nulls = {false, true, false};
+  desc.variable = {{std::vector<std::uint8_t>(text.begin(), text.end()), complex}, {{}}};
+  return writer::encode_record(desc);
 }
 
 // The output with every run of blanks made one blank, so that column widths do not matter.

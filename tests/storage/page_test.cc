@@ -27,20 +27,20 @@ std::vector<std::uint8_t> bytes_of(const std::string& text) { return {text.begin
 // A row shaped like the rows carving looks for: 128 bytes of fixed data (fixed end 132), a
 // null bitmap and variable columns.
 std::vector<std::uint8_t> wide_row(const std::string& text, std::uint8_t type = kPrimaryRecord) {
-  RecordSpec spec;
-  spec.record_type = type;
-  spec.fixed = std::vector<std::uint8_t>(128, static_cast<std::uint8_t>(text.empty() ? 0 : text[0]));
-  spec.nulls = {false, false};
-  spec.variable = {{bytes_of(text)}};
-  return writer::encode_record(spec);
+  RecordSpec desc;
+  desc.record_type = type;
+  desc.fixed = std::vector<std::uint8_t>(128, static_cast<std::uint8_t>(text.empty() ? 0 : text[0]));
+  desc.nulls = {false, false};
+  desc.variable = {{bytes_of(text)}};
+  return writer::encode_record(desc);
 }
 
 std::vector<std::uint8_t> small_row(const std::string& text) {
-  RecordSpec spec;
-  spec.fixed = {1, 2, 3, 4};
-  spec.nulls = {false, false};
-  spec.variable = {{bytes_of(text)}};
-  return writer::encode_record(spec);
+  RecordSpec desc;
+  desc.fixed = {1, 2, 3, 4};
+  desc.nulls = {false, false};
+  desc.variable = {{bytes_of(text)}};
+  return writer::encode_record(desc);
 }
 
 PageWriter data_page(std::int32_t page_number = 20) {
@@ -332,12 +332,12 @@ class ForwardingStubs : public ::testing::Test {
   }
 
   static std::vector<std::uint8_t> forwarded_row(const std::string& text) {
-    RecordSpec spec;
-    spec.record_type = kForwardedRecord;
-    spec.fixed = {5, 6, 7, 8, 9, 10};
-    spec.nulls = {false, false};
-    spec.variable = {{bytes_of(text)}};
-    return writer::encode_record(spec);
+    RecordSpec desc;
+    desc.record_type = kForwardedRecord;
+    desc.fixed = {5, 6, 7, 8, 9, 10};
+    desc.nulls = {false, false};
+    desc.variable = {{bytes_of(text)}};
+    return writer::encode_record(desc);
   }
 
   writer::TempDir dir_;

@@ -43,11 +43,11 @@ std::vector<std::uint8_t> bytes_of(const std::string& text) { return {text.begin
 TEST(Record, FixedDataNullBitmapAndVariableCountFollowTheFixedEnd) {
   // Status A 0x30, fixed end 8, three columns: four fixed bytes, a one-byte bitmap, then the
   // variable count and offsets.
-  RecordSpec spec;
-  spec.fixed = {1, 2, 3, 4};
-  spec.nulls = {false, true, false};
-  spec.variable = {{bytes_of("ab")}, {bytes_of("cde")}};
-  const std::vector<std::uint8_t> bytes = writer::encode_record(spec);
+  RecordSpec desc;
+  desc.fixed = {1, 2, 3, 4};
+  desc.nulls = {false, true, false};
+  desc.variable = {{bytes_of("ab")}, {bytes_of("cde")}};
+  const std::vector<std::uint8_t> bytes = writer::encode_record(desc);
   ASSERT_EQ(bytes[0], 0x30);
   const CPrimaryRecord record = decode(page_with(bytes));
 
@@ -75,10 +75,10 @@ TEST(Record, FixedDataNullBitmapAndVariableCountFollowTheFixedEnd) {
 }
 
 TEST(Record, FixedEndOfFourMeansNoFixedDataAndTheCountAtFour) {
-  RecordSpec spec;
-  spec.column_count = 2;
-  spec.variable = {{bytes_of("x")}, {bytes_of("yz")}};
-  const CPrimaryRecord record = decode(page_with(writer::encode_record(spec)));
+  RecordSpec desc;
+  desc.column_count = 2;
+  desc.variable = {{bytes_of("x")}, {bytes_of("yz")}};
+  const CPrimaryRecord record = decode(page_with(writer::encode_record(desc)));
   EXPECT_FALSE(record.fixed_data());
   EXPECT_EQ(record.fixed_length(), 0);
   EXPECT_EQ(record.column_count(), 2);
@@ -98,13 +98,13 @@ TEST(Record, RecordTypesAreAdmittedByTypeAndOption) {
       {kGhostDataRecord, true, false},    {kGhostVersionRecord, true, true}, {kGhostIndexRecord, true, true},
   };
   for (const Case& c : cases) {
-    RecordSpec spec;
-    spec.record_type = c.type;
-    spec.fixed = {7, 7};
-    spec.column_count = 1;
+    RecordSpec desc;
+    desc.record_type = c.type;
+    desc.fixed = {7, 7};
+    desc.column_count = 1;
     ReadOptions options;
     options.show_deleted = c.show_deleted;
-    const CPrimaryRecord record = decode(page_with(writer::encode_record(spec)), options);
+    const CPrimaryRecord record = decode(page_with(writer::encode_record(desc)), options);
     EXPECT_EQ(record.rejected(), c.rejected) << "type " << int(c.type) << " show " << c.show_deleted;
     EXPECT_EQ(record.record_type(), c.type);
     // Ghost types are deleted unless deleted records are shown; then nothing is.
@@ -113,12 +113,12 @@ TEST(Record, RecordTypesAreAdmittedByTypeAndOption) {
 }
 
 TEST(Record, GhostDataRecordWithStatus3CIsReadWhenDeletedRecordsAreShown) {
-  RecordSpec spec;
-  spec.record_type = kGhostDataRecord;
-  spec.fixed = {9, 8, 7, 6};
-  spec.nulls = {false, false};
-  spec.variable = {{bytes_of("gone")}};
-  const std::vector<std::uint8_t> bytes = writer::encode_record(spec);
+  RecordSpec desc;
+  desc.record_type = kGhostDataRecord;
+  desc.fixed = {9, 8, 7, 6};
+  desc.nulls = {false, false};
+  desc.variable = {{bytes_of("gone")}};
+  const std::vector<std::uint8_t> bytes = writer::encode_record(desc);
   ASSERT_EQ(bytes[0], 0x3C);
   ReadOptions show;
   show.show_deleted = true;
@@ -130,9 +130,9 @@ TEST(Record, GhostDataRecordWithStatus3CIsReadWhenDeletedRecordsAreShown) {
 }
 
 TEST(Record, PagesThatHoldNoRecordsRejectTheirRecords) {
-  RecordSpec spec;
-  spec.fixed = {1};
-  const std::vector<std::uint8_t> page = page_with(writer::encode_record(spec));
+  RecordSpec desc;
+  desc.fixed = {1};
+  const std::vector<std::uint8_t> page = page_with(writer::encode_record(desc));
   struct Case {
     std::int32_t page_number;
     std::uint8_t page_type;
@@ -146,11 +146,11 @@ TEST(Record, PagesThatHoldNoRecordsRejectTheirRecords) {
 
 TEST(Record, EmptyAndBackwardVariableValuesKeepTheRunningOffset) {
   // Three variable columns: "ab", an empty one (end equals the running offset), then "cd".
-  RecordSpec spec;
-  spec.fixed = {1, 2};
-  spec.nulls = {false, false, false, false};
-  spec.variable = {{bytes_of("ab")}, {{}}, {bytes_of("cd")}};
-  std::vector<std::uint8_t> bytes = writer::encode_record(spec);
+  RecordSpec desc;
+  desc.fixed = {1, 2};
+  desc.nulls = {false, false, false, false};
+  desc.variable = {{bytes_of("ab")}, {{}}, {bytes_of("cd")}};
+  std::vector<std::uint8_t> bytes = writer::encode_record(desc);
   const CPrimaryRecord record = decode(page_with(bytes));
   ASSERT_EQ(record.variable_values().size(), 3u);
   EXPECT_FALSE(record.variable_values()[1].bytes);
@@ -173,11 +173,11 @@ TEST(Record, ComplexFlagsAndSparseVectors) {
       writer::sparse_vector({{7, bytes_of("seven")}, {12, {}}, {30, bytes_of("thirty")}});
   std::vector<std::uint8_t> text_pointer(16, 0);
   text_pointer[0] = 5;  // looks like a sparse vector, but a 16-byte value is a text pointer
-  RecordSpec spec;
-  spec.fixed = {1, 2, 3, 4};
-  spec.nulls = {false, false, false};
-  spec.variable = {{text_pointer, true}, {bytes_of("plain")}, {sparse, true}};
-  const CPrimaryRecord record = decode(page_with(writer::encode_record(spec)));
+  RecordSpec desc;
+  desc.fixed = {1, 2, 3, 4};
+  desc.nulls = {false, false, false};
+  desc.variable = {{text_pointer, true}, {bytes_of("plain")}, {sparse, true}};
+  const CPrimaryRecord record = decode(page_with(writer::encode_record(desc)));
 
   ASSERT_EQ(record.variable_values().size(), 3u);
   EXPECT_TRUE(record.variable_values()[0].complex);
@@ -200,11 +200,11 @@ TEST(Record, TextPointerWithComplexIdFiveIsNotASparseVector) {
   std::vector<std::uint8_t> text_pointer(16, 0);
   text_pointer[0] = 5;
   text_pointer[2] = 1;
-  RecordSpec spec;
-  spec.fixed = {1};
-  spec.nulls = {false};
-  spec.variable = {{text_pointer, true}};
-  const CPrimaryRecord record = decode(page_with(writer::encode_record(spec)));
+  RecordSpec desc;
+  desc.fixed = {1};
+  desc.nulls = {false};
+  desc.variable = {{text_pointer, true}};
+  const CPrimaryRecord record = decode(page_with(writer::encode_record(desc)));
   EXPECT_FALSE(record.sparse_vector());
   ASSERT_EQ(record.variable_values().size(), 1u);
   EXPECT_EQ(record.variable_values()[0].length, 16);
@@ -219,12 +219,12 @@ TEST(Record, SparseVectorWhoseCountsDoNotFitIsDropped) {
 }
 
 TEST(Record, VariableCountAboveColumnCountLeavesNoRecordBytes) {
-  RecordSpec spec;
-  spec.fixed = {1, 2};
-  spec.column_count = 2;
-  spec.variable = {{bytes_of("a")}, {bytes_of("b")}};
-  spec.variable_count = 3;
-  const CPrimaryRecord record = decode(page_with(writer::encode_record(spec)));
+  RecordSpec desc;
+  desc.fixed = {1, 2};
+  desc.column_count = 2;
+  desc.variable = {{bytes_of("a")}, {bytes_of("b")}};
+  desc.variable_count = 3;
+  const CPrimaryRecord record = decode(page_with(writer::encode_record(desc)));
   EXPECT_FALSE(record.rejected());
   EXPECT_EQ(record.variable_count(), 0);
   EXPECT_EQ(record.record_length(), 0);
@@ -234,11 +234,11 @@ TEST(Record, VariableCountAboveColumnCountLeavesNoRecordBytes) {
 
 TEST(Record, OutOfRangeColumnCountsLeaveNoRecordBytes) {
   for (const std::uint16_t count : {std::uint16_t{0}, std::uint16_t{1024}, std::uint16_t{0xFFFF}}) {
-    RecordSpec spec;
-    spec.fixed = {1, 2};
-    spec.column_count = count;
-    spec.null_bitmap = false;
-    const CPrimaryRecord record = decode(page_with(writer::encode_record(spec)));
+    RecordSpec desc;
+    desc.fixed = {1, 2};
+    desc.column_count = count;
+    desc.null_bitmap = false;
+    const CPrimaryRecord record = decode(page_with(writer::encode_record(desc)));
     EXPECT_FALSE(record.record_bytes()) << count;
     EXPECT_FALSE(record.null_bitmap()) << count;
     EXPECT_EQ(record.record_length(), 6) << count;
@@ -246,11 +246,11 @@ TEST(Record, OutOfRangeColumnCountsLeaveNoRecordBytes) {
 }
 
 TEST(Record, FixedDataReachingPastTheRecordIsNotTaken) {
-  RecordSpec spec;
-  spec.fixed = {1, 2, 3, 4};
-  spec.fixed_end = 8059;  // far beyond what the page holds after the record
+  RecordSpec desc;
+  desc.fixed = {1, 2, 3, 4};
+  desc.fixed_end = 8059;  // far beyond what the page holds after the record
   const std::size_t offset = kPageSize - 40;
-  const CPrimaryRecord record = decode(page_with(writer::encode_record(spec), offset), {}, offset);
+  const CPrimaryRecord record = decode(page_with(writer::encode_record(desc), offset), {}, offset);
   EXPECT_FALSE(record.fixed_data());
   EXPECT_EQ(record.fixed_length(), 8055);
 }
@@ -287,12 +287,12 @@ TEST(Record, ForwardingStubWithoutAFileHasMissingTarget) {
 }
 
 TEST(Record, CarvingReportsTheSpanOfRecordLikeBytes) {
-  RecordSpec spec;
-  spec.fixed = std::vector<std::uint8_t>(128, 0x11);
-  spec.nulls = {false, false, false};
-  spec.variable = {{bytes_of("one")}, {bytes_of("two")}};
-  const std::vector<std::uint8_t> row = writer::encode_record(spec);
-  RecordSpec ghost_spec = spec;
+  RecordSpec desc;
+  desc.fixed = std::vector<std::uint8_t>(128, 0x11);
+  desc.nulls = {false, false, false};
+  desc.variable = {{bytes_of("one")}, {bytes_of("two")}};
+  const std::vector<std::uint8_t> row = writer::encode_record(desc);
+  RecordSpec ghost_spec = desc;
   ghost_spec.record_type = kGhostDataRecord;
   ReadOptions carving;
   carving.show_deleted = true;

@@ -88,86 +88,86 @@ SystemRow file_row(std::int32_t file_id, const std::string& logical_name, const 
   return row;
 }
 
-SystemRow object_row(const ObjectRowSpec& spec) {
+SystemRow object_row(const ObjectRowSpec& desc) {
   SystemRow row;
   row.fixed.assign(41, 0);
-  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.id));
-  set_u32(row.fixed, 4, static_cast<std::uint32_t>(spec.namespace_id));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(desc.id));
+  set_u32(row.fixed, 4, static_cast<std::uint32_t>(desc.namespace_id));
   set_u8(row.fixed, 8, 0);
-  set_u32(row.fixed, 9, static_cast<std::uint32_t>(spec.status));
-  set_u8(row.fixed, 13, spec.type.size() > 0 ? static_cast<std::uint8_t>(spec.type[0]) : 0);
-  set_u8(row.fixed, 14, spec.type.size() > 1 ? static_cast<std::uint8_t>(spec.type[1]) : 0);
-  set_u32(row.fixed, 15, static_cast<std::uint32_t>(spec.parent_id));
+  set_u32(row.fixed, 9, static_cast<std::uint32_t>(desc.status));
+  set_u8(row.fixed, 13, desc.type.size() > 0 ? static_cast<std::uint8_t>(desc.type[0]) : 0);
+  set_u8(row.fixed, 14, desc.type.size() > 1 ? static_cast<std::uint8_t>(desc.type[1]) : 0);
+  set_u32(row.fixed, 15, static_cast<std::uint32_t>(desc.parent_id));
   set_u8(row.fixed, 19, 0);
   set_u32(row.fixed, 20, 0);
   row.column_count = 13;
-  if (spec.name) row.variable.push_back(name_value(spec.name));
+  if (desc.name) row.variable.push_back(name_value(desc.name));
   return row;
 }
 
-SystemRow legacy_object_row(const ObjectRowSpec& spec) {
+SystemRow legacy_object_row(const ObjectRowSpec& desc) {
   SystemRow row;
   row.fixed.assign(50, 0);
-  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.id));
-  set_u8(row.fixed, 4, spec.type.size() > 0 ? static_cast<std::uint8_t>(spec.type[0]) : 0);
-  set_u8(row.fixed, 5, spec.type.size() > 1 ? static_cast<std::uint8_t>(spec.type[1]) : 0);
-  set_u32(row.fixed, 24, static_cast<std::uint32_t>(spec.parent_id));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(desc.id));
+  set_u8(row.fixed, 4, desc.type.size() > 0 ? static_cast<std::uint8_t>(desc.type[0]) : 0);
+  set_u8(row.fixed, 5, desc.type.size() > 1 ? static_cast<std::uint8_t>(desc.type[1]) : 0);
+  set_u32(row.fixed, 24, static_cast<std::uint32_t>(desc.parent_id));
   row.column_count = 24;
-  if (spec.name) row.variable.push_back(name_value(spec.name));
+  if (desc.name) row.variable.push_back(name_value(desc.name));
   return row;
 }
 
-SystemRow column_row(const ColumnRowSpec& spec) {
+SystemRow column_row(const ColumnRowSpec& desc) {
   SystemRow row;
   row.fixed.assign(41, 0);
-  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.object_id));
-  set_u16(row.fixed, 4, static_cast<std::uint16_t>(spec.number));
-  set_u32(row.fixed, 6, static_cast<std::uint32_t>(spec.column_id));
-  set_u8(row.fixed, 10, spec.system_type_id);
-  set_u32(row.fixed, 11, static_cast<std::uint32_t>(spec.user_type_id));
-  set_u16(row.fixed, 15, static_cast<std::uint16_t>(spec.max_length));
-  set_u8(row.fixed, 17, spec.precision);
-  set_u8(row.fixed, 18, spec.scale);
-  set_u32(row.fixed, 19, static_cast<std::uint32_t>(spec.collation_id));
-  set_u32(row.fixed, 23, static_cast<std::uint32_t>(spec.status));
-  set_u16(row.fixed, 27, static_cast<std::uint16_t>(spec.max_length));
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(desc.object_id));
+  set_u16(row.fixed, 4, static_cast<std::uint16_t>(desc.number));
+  set_u32(row.fixed, 6, static_cast<std::uint32_t>(desc.column_id));
+  set_u8(row.fixed, 10, desc.system_type_id);
+  set_u32(row.fixed, 11, static_cast<std::uint32_t>(desc.user_type_id));
+  set_u16(row.fixed, 15, static_cast<std::uint16_t>(desc.max_length));
+  set_u8(row.fixed, 17, desc.precision);
+  set_u8(row.fixed, 18, desc.scale);
+  set_u32(row.fixed, 19, static_cast<std::uint32_t>(desc.collation_id));
+  set_u32(row.fixed, 23, static_cast<std::uint32_t>(desc.status));
+  set_u16(row.fixed, 27, static_cast<std::uint16_t>(desc.max_length));
   row.column_count = 17;
-  if (spec.name || spec.identity_value) row.variable.push_back(name_value(spec.name));
-  if (spec.identity_value) row.variable.push_back(spec.identity_value);
+  if (desc.name || desc.identity_value) row.variable.push_back(name_value(desc.name));
+  if (desc.identity_value) row.variable.push_back(desc.identity_value);
   return row;
 }
 
-SystemRow legacy_column_row(const LegacyColumnRowSpec& spec) {
+SystemRow legacy_column_row(const LegacyColumnRowSpec& desc) {
   SystemRow row;
   row.fixed.assign(43, 0);
-  set_u32(row.fixed, 0, static_cast<std::uint32_t>(spec.object_id));
-  set_u8(row.fixed, 4, spec.system_type_id);
-  set_u8(row.fixed, 5, spec.type_status);
-  set_u16(row.fixed, 6, static_cast<std::uint16_t>(spec.user_type_id));
-  set_u16(row.fixed, 8, static_cast<std::uint16_t>(spec.length));
-  set_u16(row.fixed, 12, static_cast<std::uint16_t>(spec.column_id));
-  set_u16(row.fixed, 14, static_cast<std::uint16_t>(spec.fixed_offset));
-  set_u16(row.fixed, 30, static_cast<std::uint16_t>(spec.column_order));
-  set_u16(row.fixed, 32, static_cast<std::uint16_t>(spec.offset));
-  set_u32(row.fixed, 34, static_cast<std::uint32_t>(spec.collation_id));
-  set_u8(row.fixed, 42, spec.status);
+  set_u32(row.fixed, 0, static_cast<std::uint32_t>(desc.object_id));
+  set_u8(row.fixed, 4, desc.system_type_id);
+  set_u8(row.fixed, 5, desc.type_status);
+  set_u16(row.fixed, 6, static_cast<std::uint16_t>(desc.user_type_id));
+  set_u16(row.fixed, 8, static_cast<std::uint16_t>(desc.length));
+  set_u16(row.fixed, 12, static_cast<std::uint16_t>(desc.column_id));
+  set_u16(row.fixed, 14, static_cast<std::uint16_t>(desc.fixed_offset));
+  set_u16(row.fixed, 30, static_cast<std::uint16_t>(desc.column_order));
+  set_u16(row.fixed, 32, static_cast<std::uint16_t>(desc.offset));
+  set_u32(row.fixed, 34, static_cast<std::uint32_t>(desc.collation_id));
+  set_u8(row.fixed, 42, desc.status);
   row.column_count = 25;
-  if (spec.name) row.variable.push_back(name_value(spec.name));
+  if (desc.name) row.variable.push_back(name_value(desc.name));
   return row;
 }
 
-SystemRow alloc_unit_row(const AllocUnitRowSpec& spec) {
+SystemRow alloc_unit_row(const AllocUnitRowSpec& desc) {
   SystemRow row;
   row.fixed.assign(41, 0);
-  set_u64(row.fixed, 0, static_cast<std::uint64_t>(spec.id));
-  set_u8(row.fixed, 8, spec.type);
-  set_u64(row.fixed, 9, static_cast<std::uint64_t>(spec.owner_id));
-  set_u32(row.fixed, 23, spec.first_page);
-  set_u16(row.fixed, 27, spec.first_file);
-  set_u32(row.fixed, 29, spec.root_page);
-  set_u16(row.fixed, 33, spec.root_file);
-  set_u32(row.fixed, 35, spec.first_iam_page);
-  set_u16(row.fixed, 39, spec.first_iam_file);
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(desc.id));
+  set_u8(row.fixed, 8, desc.type);
+  set_u64(row.fixed, 9, static_cast<std::uint64_t>(desc.owner_id));
+  set_u32(row.fixed, 23, desc.first_page);
+  set_u16(row.fixed, 27, desc.first_file);
+  set_u32(row.fixed, 29, desc.root_page);
+  set_u16(row.fixed, 33, desc.root_file);
+  set_u32(row.fixed, 35, desc.first_iam_page);
+  set_u16(row.fixed, 39, desc.first_iam_file);
   row.column_count = 12;
   return row;
 }
@@ -185,15 +185,15 @@ SystemRow rowset_row(std::int64_t rowset_id, std::int32_t object_id, std::int32_
   return row;
 }
 
-SystemRow rowset_column_row(const RowsetColumnRowSpec& spec) {
+SystemRow rowset_column_row(const RowsetColumnRowSpec& desc) {
   SystemRow row;
   row.fixed.assign(50, 0);
-  set_u64(row.fixed, 0, static_cast<std::uint64_t>(spec.rowset_id));
-  set_u32(row.fixed, 8, static_cast<std::uint32_t>(spec.rowset_column_id));
-  set_u32(row.fixed, 12, static_cast<std::uint32_t>(spec.physical_column_id));
-  set_u32(row.fixed, 28, static_cast<std::uint32_t>(spec.rowset_column_id));
-  set_u32(row.fixed, 40, static_cast<std::uint32_t>(spec.leaf_offset));
-  set_u32(row.fixed, 44, static_cast<std::uint32_t>(spec.null_bit));
+  set_u64(row.fixed, 0, static_cast<std::uint64_t>(desc.rowset_id));
+  set_u32(row.fixed, 8, static_cast<std::uint32_t>(desc.rowset_column_id));
+  set_u32(row.fixed, 12, static_cast<std::uint32_t>(desc.physical_column_id));
+  set_u32(row.fixed, 28, static_cast<std::uint32_t>(desc.rowset_column_id));
+  set_u32(row.fixed, 40, static_cast<std::uint32_t>(desc.leaf_offset));
+  set_u32(row.fixed, 44, static_cast<std::uint32_t>(desc.null_bit));
   row.column_count = 13;
   return row;
 }
@@ -336,15 +336,15 @@ constexpr std::int32_t kColPars = 41;
 constexpr std::int32_t kScalarTypes = 50;
 
 std::vector<std::uint8_t> encode_system_row(const SystemRow& row) {
-  RecordSpec spec;
-  spec.fixed = row.fixed;
-  spec.column_count = static_cast<std::uint16_t>(std::max<int>(row.column_count, static_cast<int>(row.variable.size())));
+  RecordSpec desc;
+  desc.fixed = row.fixed;
+  desc.column_count = static_cast<std::uint16_t>(std::max<int>(row.column_count, static_cast<int>(row.variable.size())));
   for (const auto& value : row.variable) {
     VariableColumn column;
     if (value) column.bytes = *value;
-    spec.variable.push_back(column);
+    desc.variable.push_back(column);
   }
-  return encode_record(spec);
+  return encode_record(desc);
 }
 
 // Splits records into pages: as many as fit, or at most rows_per_page.
@@ -423,15 +423,15 @@ std::int64_t CatalogDatabaseWriter::rowset_id_of(std::int32_t table_id) {
 
 void CatalogDatabaseWriter::add_object(std::int32_t id, const std::string& name, const std::string& type,
                                        std::int32_t parent_id) {
-  ObjectRowSpec spec;
-  spec.id = id;
-  spec.name = name;
-  spec.type = type;
-  spec.parent_id = parent_id;
+  ObjectRowSpec desc;
+  desc.id = id;
+  desc.name = name;
+  desc.type = type;
+  desc.parent_id = parent_id;
   if (layout_ == CatalogLayout::kLegacy) {
-    add_system_row(kObjects2000, legacy_object_row(spec));
+    add_system_row(kObjects2000, legacy_object_row(desc));
   } else {
-    add_system_row(kSchObjs, object_row(spec));
+    add_system_row(kSchObjs, object_row(desc));
   }
 }
 
@@ -494,24 +494,24 @@ void CatalogDatabaseWriter::add_modern_table(const TableSpec& table) {
     const TableColumnSpec& column = table.columns[i];
     const std::int32_t column_id = static_cast<std::int32_t>(i + 1);
     if (!column.lose_catalog_row) {
-      ColumnRowSpec spec;
-      spec.object_id = table.id;
-      spec.column_id = column_id;
-      spec.name = column.name;
-      spec.system_type_id = column.system_type_id;
-      spec.user_type_id = column.system_type_id;
-      spec.max_length = column.max_length;
-      spec.precision = column.precision;
-      spec.scale = column.scale;
-      spec.collation_id = column.collation_id;
-      spec.status = (column.nullable ? 0 : 1) | (column.identity ? 4 : 0) | (column.computed ? 0x10 : 0);
+      ColumnRowSpec desc;
+      desc.object_id = table.id;
+      desc.column_id = column_id;
+      desc.name = column.name;
+      desc.system_type_id = column.system_type_id;
+      desc.user_type_id = column.system_type_id;
+      desc.max_length = column.max_length;
+      desc.precision = column.precision;
+      desc.scale = column.scale;
+      desc.collation_id = column.collation_id;
+      desc.status = (column.nullable ? 0 : 1) | (column.identity ? 4 : 0) | (column.computed ? 0x10 : 0);
       if (column.identity) {
         std::vector<std::uint8_t> identity(12, 0);
         set_u32(identity, 4, 1);
         set_u32(identity, 8, 1);
-        spec.identity_value = identity;
+        desc.identity_value = identity;
       }
-      add_system_row(kColPars, column_row(spec));
+      add_system_row(kColPars, column_row(desc));
     }
     if (!placements[i]) continue;
     if (table.hobt_positions) {
@@ -540,47 +540,47 @@ void CatalogDatabaseWriter::add_legacy_table(const TableSpec& table) {
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const TableColumnSpec& column = table.columns[i];
     if (column.lose_catalog_row) continue;
-    LegacyColumnRowSpec spec;
-    spec.object_id = table.id;
-    spec.column_id = static_cast<std::int16_t>(i + 1);
-    spec.name = column.name;
-    spec.system_type_id = column.system_type_id;
-    spec.user_type_id = column.system_type_id;
-    spec.length = column.max_length;
-    spec.column_order = static_cast<std::int16_t>(i + 1);
-    spec.collation_id = column.collation_id;
-    spec.status = column.nullable ? 0 : 1;
+    LegacyColumnRowSpec desc;
+    desc.object_id = table.id;
+    desc.column_id = static_cast<std::int16_t>(i + 1);
+    desc.name = column.name;
+    desc.system_type_id = column.system_type_id;
+    desc.user_type_id = column.system_type_id;
+    desc.length = column.max_length;
+    desc.column_order = static_cast<std::int16_t>(i + 1);
+    desc.collation_id = column.collation_id;
+    desc.status = column.nullable ? 0 : 1;
     if (placements[i]) {
-      spec.offset = static_cast<std::int16_t>(placements[i]->leaf_offset);
-      spec.fixed_offset = static_cast<std::int16_t>(std::max(placements[i]->leaf_offset, 0));
+      desc.offset = static_cast<std::int16_t>(placements[i]->leaf_offset);
+      desc.fixed_offset = static_cast<std::int16_t>(std::max(placements[i]->leaf_offset, 0));
     }
-    add_system_row(kColumns2000, legacy_column_row(spec));
+    add_system_row(kColumns2000, legacy_column_row(desc));
   }
   add_system_row(kIndexes2000, legacy_index_row(table.id, 1, 0, 0));
 }
 
 std::vector<std::uint8_t> CatalogDatabaseWriter::encode_user_row(const TableSpec& table,
                                                                  const TableRowValues& values) const {
-  RecordSpec spec;
+  RecordSpec desc;
   std::size_t stored = 0;
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const TableColumnSpec& column = table.columns[i];
     if (column.computed) continue;
     ++stored;
     const std::optional<std::vector<std::uint8_t>> value = i < values.size() ? values[i] : std::nullopt;
-    spec.nulls.push_back(!value.has_value());
+    desc.nulls.push_back(!value.has_value());
     if (column.variable()) {
       VariableColumn variable;
       if (value) variable.bytes = *value;
-      spec.variable.push_back(variable);
+      desc.variable.push_back(variable);
     } else {
       std::vector<std::uint8_t> bytes = value ? *value : std::vector<std::uint8_t>();
       bytes.resize(column.fixed_size(), 0);
-      spec.fixed.insert(spec.fixed.end(), bytes.begin(), bytes.end());
+      desc.fixed.insert(desc.fixed.end(), bytes.begin(), bytes.end());
     }
   }
-  spec.column_count = static_cast<std::uint16_t>(stored);
-  return encode_record(spec);
+  desc.column_count = static_cast<std::uint16_t>(stored);
+  return encode_record(desc);
 }
 
 DataFileWriter CatalogDatabaseWriter::build() const {

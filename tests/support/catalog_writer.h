@@ -51,8 +51,8 @@ struct ObjectRowSpec {
   std::int32_t namespace_id = 1;
   std::int32_t status = 0;
 };
-SystemRow object_row(const ObjectRowSpec& spec);         // modern layout, fixed part 24+ bytes
-SystemRow legacy_object_row(const ObjectRowSpec& spec);  // SQL Server 2000 sysobjects, 28+ bytes
+SystemRow object_row(const ObjectRowSpec& desc);         // modern layout, fixed part 24+ bytes
+SystemRow legacy_object_row(const ObjectRowSpec& desc);  // SQL Server 2000 sysobjects, 28+ bytes
 
 // --- syscolpars (41) ---
 struct ColumnRowSpec {
@@ -69,7 +69,7 @@ struct ColumnRowSpec {
   std::int16_t number = 0;
   std::optional<std::vector<std::uint8_t>> identity_value;  // second variable column
 };
-SystemRow column_row(const ColumnRowSpec& spec);
+SystemRow column_row(const ColumnRowSpec& desc);
 
 // --- syscolumns (3, SQL Server 2000) ---
 struct LegacyColumnRowSpec {
@@ -86,7 +86,7 @@ struct LegacyColumnRowSpec {
   std::int32_t collation_id = 0;
   std::uint8_t status = 0;  // bit 0 set: NOT NULL
 };
-SystemRow legacy_column_row(const LegacyColumnRowSpec& spec);
+SystemRow legacy_column_row(const LegacyColumnRowSpec& desc);
 
 // --- sysallocunits (7) ---
 struct AllocUnitRowSpec {
@@ -100,7 +100,7 @@ struct AllocUnitRowSpec {
   std::uint32_t first_iam_page = 0;
   std::uint16_t first_iam_file = 0;
 };
-SystemRow alloc_unit_row(const AllocUnitRowSpec& spec);
+SystemRow alloc_unit_row(const AllocUnitRowSpec& desc);
 
 // --- sysrowsets (5) ---
 SystemRow rowset_row(std::int64_t rowset_id, std::int32_t object_id, std::int32_t index_id,
@@ -114,7 +114,7 @@ struct RowsetColumnRowSpec {
   std::int32_t leaf_offset = 0;
   std::int32_t null_bit = 0;
 };
-SystemRow rowset_column_row(const RowsetColumnRowSpec& spec);
+SystemRow rowset_column_row(const RowsetColumnRowSpec& desc);
 
 // --- object id 13 (hobt columns) and 4 (column map) ---
 SystemRow hobt_column_row(std::int64_t rowset_id, std::int32_t column_id, std::int16_t leaf_offset,

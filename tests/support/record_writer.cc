@@ -23,42 +23,42 @@ std::uint8_t status_a(std::uint8_t type, bool null_bitmap, bool variable_columns
   return status;
 }
 
-std::vector<std::uint8_t> encode_record(const RecordSpec& spec) {
-  const bool variable_flag = spec.variable_flag.value_or(!spec.variable.empty());
+std::vector<std::uint8_t> encode_record(const RecordSpec& desc) {
+  const bool variable_flag = desc.variable_flag.value_or(!desc.variable.empty());
   std::vector<std::uint8_t> out;
-  out.push_back(status_a(spec.record_type, spec.null_bitmap, variable_flag, spec.versioning));
-  out.push_back(spec.status_b);
-  append_u16(out, spec.fixed_end.value_or(static_cast<std::uint16_t>(kFixedDataOffset + spec.fixed.size())));
-  out.insert(out.end(), spec.fixed.begin(), spec.fixed.end());
+  out.push_back(status_a(desc.record_type, desc.null_bitmap, variable_flag, desc.versioning));
+  out.push_back(desc.status_b);
+  append_u16(out, desc.fixed_end.value_or(static_cast<std::uint16_t>(kFixedDataOffset + desc.fixed.size())));
+  out.insert(out.end(), desc.fixed.begin(), desc.fixed.end());
 
   std::uint16_t columns = 1;
-  if (spec.column_count) {
-    columns = *spec.column_count;
-  } else if (!spec.nulls.empty()) {
-    columns = static_cast<std::uint16_t>(spec.nulls.size());
-  } else if (!spec.variable.empty()) {
-    columns = static_cast<std::uint16_t>(spec.variable.size());
+  if (desc.column_count) {
+    columns = *desc.column_count;
+  } else if (!desc.nulls.empty()) {
+    columns = static_cast<std::uint16_t>(desc.nulls.size());
+  } else if (!desc.variable.empty()) {
+    columns = static_cast<std::uint16_t>(desc.variable.size());
   }
   append_u16(out, columns);
-  if (spec.null_bitmap) {
+  if (desc.null_bitmap) {
     std::vector<std::uint8_t> bitmap((columns + 7u) / 8u, 0);
-    for (std::size_t i = 0; i < spec.nulls.size() && i / 8 < bitmap.size(); ++i) {
-      if (spec.nulls[i]) bitmap[i / 8] = static_cast<std::uint8_t>(bitmap[i / 8] | (1u << (i % 8)));
+    for (std::size_t i = 0; i < desc.nulls.size() && i / 8 < bitmap.size(); ++i) {
+      if (desc.nulls[i]) bitmap[i / 8] = static_cast<std::uint8_t>(bitmap[i / 8] | (1u << (i % 8)));
     }
     out.insert(out.end(), bitmap.begin(), bitmap.end());
   }
   if (!variable_flag) return out;
 
-  append_u16(out, spec.variable_count.value_or(static_cast<std::uint16_t>(spec.variable.size())));
+  append_u16(out, desc.variable_count.value_or(static_cast<std::uint16_t>(desc.variable.size())));
   // End offsets count from the record start: after the offset array come the values in order.
-  std::size_t end = out.size() + 2 * spec.variable.size();
-  for (const VariableColumn& column : spec.variable) {
+  std::size_t end = out.size() + 2 * desc.variable.size();
+  for (const VariableColumn& column : desc.variable) {
     end += column.bytes.size();
     std::uint16_t stored = static_cast<std::uint16_t>(end & 0x7FFF);
     if (column.complex) stored = static_cast<std::uint16_t>(stored | kComplexColumnBit);
     append_u16(out, stored);
   }
-  for (const VariableColumn& column : spec.variable) out.insert(out.end(), column.bytes.begin(), column.bytes.end());
+  for (const VariableColumn& column : desc.variable) out.insert(out.end(), column.bytes.begin(), column.bytes.end());
   return out;
 }
 

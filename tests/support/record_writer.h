@@ -44,8 +44,8 @@ struct RecordSpec {
 std::uint8_t status_a(std::uint8_t type, bool null_bitmap, bool variable_columns, bool versioning = false,
                       bool compressed = false);
 
-// The bytes of the record described by `spec`.
-std::vector<std::uint8_t> encode_record(const RecordSpec& spec);
+// The bytes of the record described by `desc`.
+std::vector<std::uint8_t> encode_record(const RecordSpec& desc);
 
 // The 9 bytes of a forwarding stub pointing at `slot` of the page at `target`.
 std::vector<std::uint8_t> forwarding_stub(PageAddress target, std::int16_t slot);

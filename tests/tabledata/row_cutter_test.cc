@@ -88,12 +88,12 @@ struct Cut {
 
 // Puts the record on a data page, decodes it and cuts it with a fresh context (after
 // cutting `before` first, so that leftovers of an earlier row would show).
-std::vector<std::string> cut(const RecordSpec& spec, RowCutOptions options = {},
+std::vector<std::string> cut(const RecordSpec& desc, RowCutOptions options = {},
                              const ColumnDescriptionList& columns = table_columns(),
                              const RecordSpec* before = nullptr) {
   writer::PageWriter page = writer::standard_page(20, 1000, 1);
   if (before) page.add_record(writer::encode_record(*before));
-  page.add_record(writer::encode_record(spec));
+  page.add_record(writer::encode_record(desc));
   ReadOptions read;
   read.poll_abort = false;
   options.read.poll_abort = false;
@@ -109,18 +109,18 @@ std::vector<std::string> cut(const RecordSpec& spec, RowCutOptions options = {},
 }
 
 RecordSpec full_row() {
-  RecordSpec spec;
-  spec.fixed = fixed(7, 0x01);
-  spec.column_count = 6;
-  spec.nulls = {false, false, false, false, false, false};
-  spec.variable = {VariableColumn{utf16("abc")}, VariableColumn{{0x12, 0x34}}};
-  return spec;
+  RecordSpec desc;
+  desc.fixed = fixed(7, 0x01);
+  desc.column_count = 6;
+  desc.nulls = {false, false, false, false, false, false};
+  desc.variable = {VariableColumn{utf16("abc")}, VariableColumn{{0x12, 0x34}}};
+  return desc;
 }
 
 TEST(RowCutter, LeafOffsetReaderCutsEveryKindOfColumn) {
   struct Case {
     const char* what;
-    RecordSpec spec;
+    RecordSpec desc;
     bool placeholders;
     std::vector<std::string> texts;
   };
@@ -148,7 +148,7 @@ TEST(RowCutter, LeafOffsetReaderCutsEveryKindOfColumn) {
   for (const Case& c : cases) {
     RowCutOptions options;
     options.binary_placeholders = c.placeholders;
-    EXPECT_EQ(cut(c.spec, options), c.texts) << c.what;
+    EXPECT_EQ(cut(c.desc, options), c.texts) << c.what;
   }
 }
 
@@ -164,11 +164,11 @@ TEST(RowCutter, ColumnsBeyondTheRecordReadNullNotAnEarlierRowsValue) {
 }
 
 TEST(RowCutter, ComplexValueWithoutBytesReadsEmptyNotAnEarlierRowsValue) {
-  RecordSpec spec = full_row();
+  RecordSpec desc = full_row();
   // A complex column whose end offset equals its start holds no bytes.
-  spec.variable[1] = VariableColumn{{}, true};
+  desc.variable[1] = VariableColumn{{}, true};
   const RecordSpec before = full_row();
-  EXPECT_EQ(cut(spec, {}, table_columns(), &before),
+  EXPECT_EQ(cut(desc, {}, table_columns(), &before),
             (std::vector<std::string>{"7", "abc", "", "True", "False", "([id]*(2))"}));
 }
 
@@ -200,14 +200,14 @@ TEST(RowCutter, OrdinalReaderUsesLegacyOffsetsAndRunningNullBits) {
 TEST(RowCutter, OrdinalReaderShowsOffRowXmlAsPlaceholderOnlyInPlaceholderMode) {
   ColumnDescriptionList columns = table_columns();
   columns[2] = column("doc", kTypeXml, "xml(-1)", 3, -2, 3);
-  RecordSpec spec = full_row();
-  spec.variable[1] = VariableColumn{in_row_root(), true};
+  RecordSpec desc = full_row();
+  desc.variable[1] = VariableColumn{in_row_root(), true};
   RowCutOptions options;
   options.reader = RowReaderKind::kOrdinal;
   options.binary_placeholders = true;
-  EXPECT_EQ(cut(spec, options, columns)[2], "<BIG BINARY DATA>");
+  EXPECT_EQ(cut(desc, options, columns)[2], "<BIG BINARY DATA>");
   options.reader = RowReaderKind::kLeafOffset;
-  EXPECT_NE(cut(spec, options, columns)[2], "<BIG BINARY DATA>");
+  EXPECT_NE(cut(desc, options, columns)[2], "<BIG BINARY DATA>");
 }
 
 TEST(RowCutter, SparseColumnsTakeTheirOwnEntries) {
@@ -217,12 +217,12 @@ TEST(RowCutter, SparseColumnsTakeTheirOwnEntries) {
   columns[1].sparse = 1;
   columns[2] = column("s2", kTypeInt, "int(4)", 11, 0, -1);
   columns[2].sparse = 1;
-  RecordSpec spec;
-  spec.fixed = fixed(5, 0);
-  spec.column_count = 3;
-  spec.nulls = {false, true, true};
-  spec.variable = {VariableColumn{writer::sparse_vector({{11, {2, 0, 0, 0}}, {10, {1, 0, 0, 0}}}), true}};
-  EXPECT_EQ(cut(spec, {}, columns), (std::vector<std::string>{"5", "1", "2"}));
+  RecordSpec desc;
+  desc.fixed = fixed(5, 0);
+  desc.column_count = 3;
+  desc.nulls = {false, true, true};
+  desc.variable = {VariableColumn{writer::sparse_vector({{11, {2, 0, 0, 0}}, {10, {1, 0, 0, 0}}}), true}};
+  EXPECT_EQ(cut(desc, {}, columns), (std::vector<std::string>{"5", "1", "2"}));
 }
 
 }  // namespace
@@ -234,12 +234,12 @@ TEST(RowCutter, HiddenColumnsDoNotCountAgainstTheRecordsColumns) {
   ColumnDescriptionList columns = table_columns();
   ColumnDescriptionList three = {columns[0], columns[5], columns[1]};
   three[2].null_bit = 2;
-  RecordSpec spec;
-  spec.fixed = fixed(4, 0);
-  spec.column_count = 2;
-  spec.nulls = {false, false};
-  spec.variable = {VariableColumn{utf16("kept")}};
-  EXPECT_EQ(cut(spec, {}, three), (std::vector<std::string>{"4", "([id]*(2))", "kept"}));
+  RecordSpec desc;
+  desc.fixed = fixed(4, 0);
+  desc.column_count = 2;
+  desc.nulls = {false, false};
+  desc.variable = {VariableColumn{utf16("kept")}};
+  EXPECT_EQ(cut(desc, {}, three), (std::vector<std::string>{"4", "([id]*(2))", "kept"}));
 }
 }  // namespace
 }  // namespace portalmend
@@ -248,21 +248,21 @@ namespace portalmend {
 namespace {
 
 TEST(RowCutter, SystemTableVariantsHandleNullsAndLargeValuesTheirOwnWay) {
-  RecordSpec spec = full_row();
-  spec.nulls[0] = true;  // id marked NULL
-  spec.nulls[1] = true;  // name marked NULL
-  spec.variable[1] = VariableColumn{text_pointer(), true};
+  RecordSpec desc = full_row();
+  desc.nulls[0] = true;  // id marked NULL
+  desc.nulls[1] = true;  // name marked NULL
+  desc.variable[1] = VariableColumn{text_pointer(), true};
   RowCutOptions options;
   options.variant = RowCutVariant::kSystemTableRows;
   options.binary_placeholders = true;
   // Leaf-offset variant: the null bitmap is not consulted and no placeholder is shown.
-  const std::vector<std::string> leaf = cut(spec, options);
+  const std::vector<std::string> leaf = cut(desc, options);
   EXPECT_EQ(leaf[0], "7");
   EXPECT_EQ(leaf[1], "abc");
   EXPECT_NE(leaf[2], "<BINARY DATA>");
   // Ordinal variant: NULL from the bitmap, and a NULL variable column gets no text.
   options.reader = RowReaderKind::kOrdinal;
-  const std::vector<std::string> ordinal = cut(spec, options);
+  const std::vector<std::string> ordinal = cut(desc, options);
   EXPECT_EQ(ordinal[0], "NULL");
   EXPECT_EQ(ordinal[1], "");
 }

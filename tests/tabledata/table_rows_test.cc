@@ -35,17 +35,17 @@ constexpr std::int32_t kForeignPage = 51;  // a page of another object inside th
 constexpr std::int32_t kGarbagePage = 52;  // a data page whose slots point at nonsense
 
 std::vector<std::uint8_t> row(std::int32_t id, const std::string& name) {
-  RecordSpec spec;
-  spec.fixed = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), 0, 0};
-  spec.column_count = 2;
-  spec.nulls = {false, false};
+  RecordSpec desc;
+  desc.fixed = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), 0, 0};
+  desc.column_count = 2;
+  desc.nulls = {false, false};
   std::vector<std::uint8_t> text;
   for (char c : name) {
     text.push_back(static_cast<std::uint8_t>(c));
     text.push_back(0);
   }
-  spec.variable = {VariableColumn{text}};
-  return writer::encode_record(spec);
+  desc.variable = {VariableColumn{text}};
+  return writer::encode_record(desc);
 }
 
 PageWriter data_page(std::int32_t position, std::int32_t object, const std::vector<std::int32_t>& ids,
