@@ -24,43 +24,47 @@
 
 #include <cstdint>
 
+#include "values/type_code.h"
+
 namespace portalmend {
 
+// The catalog's names for the internal type codes; the numbers are defined once, with the
+// value decoders.
 namespace typecode {
-constexpr std::uint32_t kBigint = 0;
-constexpr std::uint32_t kBinary = 1;
-constexpr std::uint32_t kBit = 2;
-constexpr std::uint32_t kChar = 3;
-constexpr std::uint32_t kDatetime = 4;
-constexpr std::uint32_t kDate = 5;
-constexpr std::uint32_t kTime = 6;
-constexpr std::uint32_t kDatetime2 = 7;
-constexpr std::uint32_t kDatetimeOffset = 8;
-constexpr std::uint32_t kInt = 9;
-constexpr std::uint32_t kNchar = 10;
-constexpr std::uint32_t kNvarchar = 11;
-constexpr std::uint32_t kSmallint = 13;
-constexpr std::uint32_t kTinyint = 14;
-constexpr std::uint32_t kUniqueIdentifier = 15;
-constexpr std::uint32_t kVarbinary = 16;
-constexpr std::uint32_t kVarchar = 17;
-constexpr std::uint32_t kUnusedNvarchar = 18;
-constexpr std::uint32_t kNtext = 19;
-constexpr std::uint32_t kSqlVariant = 20;
-constexpr std::uint32_t kMoney = 21;
-constexpr std::uint32_t kFloat = 22;
-constexpr std::uint32_t kNumeric = 23;
-constexpr std::uint32_t kDecimal = 24;
-constexpr std::uint32_t kImage = 25;
-constexpr std::uint32_t kText = 26;
-constexpr std::uint32_t kSmalldatetime = 27;
-constexpr std::uint32_t kReal = 28;
-constexpr std::uint32_t kSmallmoney = 29;
-constexpr std::uint32_t kTimestamp = 30;
-constexpr std::uint32_t kClrUserType128 = 31;
-constexpr std::uint32_t kClrUserType129 = 32;
-constexpr std::uint32_t kClrType = 33;
-constexpr std::uint32_t kXml = 34;
+constexpr std::uint32_t kBigint = kTypeBigint;
+constexpr std::uint32_t kBinary = kTypeBinary;
+constexpr std::uint32_t kBit = kTypeBit;
+constexpr std::uint32_t kChar = kTypeChar;
+constexpr std::uint32_t kDatetime = kTypeDatetime;
+constexpr std::uint32_t kDate = kTypeDate;
+constexpr std::uint32_t kTime = kTypeTime;
+constexpr std::uint32_t kDatetime2 = kTypeDatetime2;
+constexpr std::uint32_t kDatetimeOffset = kTypeDatetimeOffset;
+constexpr std::uint32_t kInt = kTypeInt;
+constexpr std::uint32_t kNchar = kTypeNchar;
+constexpr std::uint32_t kNvarchar = kTypeNvarchar;
+constexpr std::uint32_t kSmallint = kTypeSmallint;
+constexpr std::uint32_t kTinyint = kTypeTinyint;
+constexpr std::uint32_t kUniqueIdentifier = kTypeUniqueidentifier;
+constexpr std::uint32_t kVarbinary = kTypeVarbinary;
+constexpr std::uint32_t kVarchar = kTypeVarchar;
+constexpr std::uint32_t kUnusedNvarchar = kTypeUnused;
+constexpr std::uint32_t kNtext = kTypeNtext;
+constexpr std::uint32_t kSqlVariant = kTypeSqlVariant;
+constexpr std::uint32_t kMoney = kTypeMoney;
+constexpr std::uint32_t kFloat = kTypeFloat;
+constexpr std::uint32_t kNumeric = kTypeNumeric;
+constexpr std::uint32_t kDecimal = kTypeDecimal;
+constexpr std::uint32_t kImage = kTypeImage;
+constexpr std::uint32_t kText = kTypeText;
+constexpr std::uint32_t kSmalldatetime = kTypeSmalldatetime;
+constexpr std::uint32_t kReal = kTypeReal;
+constexpr std::uint32_t kSmallmoney = kTypeSmallmoney;
+constexpr std::uint32_t kTimestamp = kTypeTimestamp;
+constexpr std::uint32_t kClrUserType128 = kTypeClr128;
+constexpr std::uint32_t kClrUserType129 = kTypeClr129;
+constexpr std::uint32_t kClrType = kTypeClrOther;
+constexpr std::uint32_t kXml = kTypeXml;
 }  // namespace typecode
 
 // SQL Server system type ids the catalog treats specially.
